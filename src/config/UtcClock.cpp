@@ -1,0 +1,10 @@
+#include "config/UtcClock.h"
+
+namespace kolt::config {
+
+QString HoraUTC(const QDateTime& ahora)
+{
+    return ahora.toUTC().toString(QStringLiteral("HH:mm:ss"));
+}
+
+}  // namespace kolt::config
