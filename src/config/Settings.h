@@ -12,7 +12,7 @@
 
 namespace kolt::config {
 
-inline constexpr int kHistorial = 15;  // slots of each call-sign history
+inline constexpr int kHistorial = 15; // slots of each call-sign history
 using Historial = std::array<QString, kHistorial>;
 
 struct Configuracion {
@@ -21,10 +21,10 @@ struct Configuracion {
     QString pttPort = QStringLiteral("COM1");
     QString catPort = QStringLiteral("COM1");
     QString baud = QStringLiteral("4800");
-    std::uint8_t pin = 1;   // 1 RTS, 2 DTR, 3 both
+    std::uint8_t pin = 1; // 1 RTS, 2 DTR, 3 both
     std::uint8_t rts = 0;
     std::uint8_t dtr = 0;
-    std::uint8_t via = 3;   // 1 CAT, 2 serial line, 3 VOX
+    std::uint8_t via = 3; // 1 CAT, 2 serial line, 3 VOX
     QString icomAddress;
 
     // [Setup]
@@ -47,7 +47,7 @@ struct Configuracion {
     std::uint8_t autoDisconnect = 0;
     std::uint8_t autoLaunch = 1;
     std::uint8_t saveLog = 1;
-    QString koltHFPath;   // platform default filled by the store
+    QString koltHFPath; // platform default filled by the store
     QString koltFMPath;
     QString koltSATPath;
     std::uint8_t fontSize = 10;
@@ -63,12 +63,14 @@ struct Configuracion {
     std::int32_t leftPosition = 2325;
     std::int32_t terminalWidth = 8145;
     std::int32_t terminalHeight = 6105;
-    std::int16_t windowState = 0;  // 0 normal, 1 minimised, 2 maximised
+    std::int16_t windowState = 0; // 0 normal, 1 minimised, 2 maximised
 
     // [Path]
-    QString loadPathFile;   // desktop folder by default
+    QString loadPathFile; // desktop folder by default
     QString savePathFile;
     QString downloadFolder;
+
+    bool operator==(const Configuracion&) const = default;
 };
 
 // The mode-dependent fields, chosen by "KOLT Mode" as the command channel
@@ -76,4 +78,4 @@ struct Configuracion {
 QString HostDelModo(const Configuracion& c);
 std::uint16_t PuertoDelModo(const Configuracion& c);
 
-}  // namespace kolt::config
+} // namespace kolt::config
