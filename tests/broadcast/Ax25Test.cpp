@@ -1,0 +1,159 @@
+#include "broadcast/Ax25.h"
+
+#include <gtest/gtest.h>
+
+using namespace kolt::broadcast;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes(std::string_view s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+Bytes trama(std::vector<std::string> direcciones, std::size_t longitud, std::string_view info)
+{
+    return ConstruirTramaUI(direcciones, longitud, bytes(info));
+}
+
+TEST(CodificarDireccion, N0call1WithSixCharacters)
+{
+    EXPECT_EQ(CodificarDireccion("N0CALL-1", 6, false),
+              (Bytes{0x9C, 0x60, 0x86, 0x82, 0x98, 0x98, 0x62}));
+    EXPECT_EQ(CodificarDireccion("N0CALL-1", 6, true),
+              (Bytes{0x9C, 0x60, 0x86, 0x82, 0x98, 0x98, 0x63}));
+}
+
+TEST(CodificarDireccion, SevenCharactersPadShortCallsWithSpaces)
+{
+    EXPECT_EQ(CodificarDireccion("ABCDEFG-2", 7, false),
+              (Bytes{0x82, 0x84, 0x86, 0x88, 0x8A, 0x8C, 0x8E, 0x64}));
+    EXPECT_EQ(CodificarDireccion("CQ", 7, false),
+              (Bytes{0x86, 0xA2, 0x40, 0x40, 0x40, 0x40, 0x40, 0x60}));
+}
+
+struct Ssid {
+    const char* indicativo;
+    std::uint8_t byte;
+};
+
+class SsidByte : public ::testing::TestWithParam<Ssid> {};
+
+TEST_P(SsidByte, FourBitsReservedBitsSetRepeatedBitNever)
+{
+    EXPECT_EQ(CodificarDireccion(GetParam().indicativo, 6, false).back(), GetParam().byte);
+}
+
+// T and R (16 and 17) fold onto 0 and 1; an absurd suffix that slipped past
+// the check must not set the has-been-repeated bit.
+INSTANTIATE_TEST_SUITE_P(Table, SsidByte,
+                         ::testing::Values(Ssid{"N0CALL", 0x60}, Ssid{"N0CALL-T", 0x60},
+                                           Ssid{"N0CALL-16", 0x60}, Ssid{"N0CALL-1", 0x62},
+                                           Ssid{"N0CALL-R", 0x62}, Ssid{"N0CALL-17", 0x62},
+                                           Ssid{"N0CALL-15", 0x7E}, Ssid{"N0CALL-999", 0x7E}));
+
+TEST(ConstruirTramaUI, BroadcastHelloIsTwentyOneBytes)
+{
+    EXPECT_EQ(trama({"ALL", "N0CALL-1"}, 6, "hello"),
+              (Bytes{0x82, 0x98, 0x98, 0x40, 0x40, 0x40, 0x60, 0x9C, 0x60, 0x86, 0x82,
+                     0x98, 0x98, 0x63, 0x03, 0xF0, 'h',  'e',  'l',  'l',  'o'}));
+}
+
+TEST(ConstruirTramaUI, DigipeatersEndAtFirstEmptyAndAtTwo)
+{
+    const Bytes uno = trama({"ALL", "N0CALL-1", "WIDE1-1"}, 6, "");
+    ASSERT_EQ(uno.size(), 3 * 7 + 2u);
+    EXPECT_EQ(uno[13], 0x62) << "the source is no longer the last address";
+    EXPECT_EQ(uno[20], 0x63);
+
+    EXPECT_EQ(trama({"ALL", "N0CALL-1", "", "WIDE2-2"}, 6, ""), trama({"ALL", "N0CALL-1"}, 6, ""));
+    EXPECT_EQ(trama({"ALL", "N0CALL-1", "A", "B", "C"}, 6, "").size(), 4 * 7 + 2u);
+}
+
+TEST(ConstruirTramaUI, EmptySourceStillGivesTwoAddresses)
+{
+    const Bytes t = trama({"ALL", ""}, 6, "x");
+    ASSERT_EQ(t.size(), 2 * 7 + 3u);
+    EXPECT_EQ(Bytes(t.begin() + 7, t.begin() + 14),
+              (Bytes{0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x61}));
+}
+
+TEST(DecodificarAX25, RoundTripsWhatIsBuilt)
+{
+    for (std::uint8_t comando : {0x00, 0x01}) {
+        const std::size_t l = LongitudDireccion(comando);
+        const auto d =
+            DecodificarAX25(trama({"ALL", "N0CALL-1", "WIDE1-1", "AB-15"}, l, "hi"), comando);
+        ASSERT_EQ(d.resultado, ResultadoAX25::Correcta);
+        EXPECT_EQ(d.trama, (TramaAX25{"ALL", "N0CALL-1", "WIDE1-1", "AB-15", 0, 0, 0x03, 0xF0, "hi",
+                                      static_cast<std::uint8_t>(l)}));
+    }
+}
+
+TEST(DecodificarAX25, SsidsSixteenAndSeventeenReadAsZeroAndOne)
+{
+    const auto d = DecodificarAX25(trama({"CQ", "N0CALL-T", "N0CALL-R"}, 7, ""), 0x01);
+    EXPECT_EQ(d.trama.Origen, "N0CALL");
+    EXPECT_EQ(d.trama.Via1, "N0CALL-1");
+}
+
+TEST(DecodificarAX25, InformationKeepsPrintableCharactersOnly)
+{
+    const auto d = DecodificarAX25(trama({"ALL", "N0CALL-1"}, 6, "Hi\r\n\xE9"), 0x00);
+    EXPECT_EQ(d.trama.Info, "Hi");
+}
+
+TEST(DecodificarAX25, CallSignsKeepPrintableCharactersOnly)
+{
+    Bytes t = trama({"ALL", "N0CALL"}, 6, "");
+    t[8] = '\r' << 1; // a line break where a letter should be
+    t[9] = '\n' << 1;
+    EXPECT_EQ(DecodificarAX25(t, 0x00).trama.Origen, "NALL");
+}
+
+TEST(DecodificarAX25, HasBeenRepeatedBits)
+{
+    Bytes t = trama({"CQ", "N0CALL-1", "WIDE1-1", "WIDE2-2"}, 7, "");
+    t[2 * 8 + 7] |= 0x80;
+    auto d = DecodificarAX25(t, 0x01);
+    EXPECT_EQ(d.trama.Repetido1, 1);
+    EXPECT_EQ(d.trama.Repetido2, 0);
+    EXPECT_EQ(d.trama.Via1, "WIDE1-1") << "the flag is not part of the call sign";
+    t[3 * 8 + 7] |= 0x80;
+    EXPECT_EQ(DecodificarAX25(t, 0x01).trama.Repetido2, 1);
+}
+
+TEST(DecodificarAX25, ThirdDigipeaterIsReadAsControlAndPid)
+{
+    Bytes t = trama({"ALL", "N0CALL-1", "A", "B"}, 6, "");
+    t[3 * 7 + 6] &= 0xFE; // the second digipeater claims more follow
+    const Bytes tercero = CodificarDireccion("C", 6, true);
+    t.insert(t.begin() + 4 * 7, tercero.begin(), tercero.end());
+    const auto d = DecodificarAX25(t, 0x00);
+    ASSERT_EQ(d.resultado, ResultadoAX25::Correcta);
+    EXPECT_EQ(d.trama.Via2, "B");
+    EXPECT_EQ(d.trama.Control, 'C' << 1);
+    EXPECT_EQ(d.trama.PID, ' ' << 1);
+}
+
+// Every prefix of a frame, each in a buffer of its own size so that a read
+// past the end is caught by the address sanitizer.
+TEST(DecodificarAX25, NeverReadsPastTheEnd)
+{
+    for (std::uint8_t comando : {0x00, 0x01}) {
+        const std::size_t paso = LongitudDireccion(comando) + 1;
+        const Bytes entera = trama({"ALL", "N0CALL-1", "A", "B"}, paso - 1, "xy");
+        for (std::size_t n = 0; n <= entera.size(); ++n) {
+            const Bytes prefijo(entera.begin(), entera.begin() + static_cast<long>(n));
+            const auto d = DecodificarAX25(prefijo, comando);
+            EXPECT_EQ(d.resultado == ResultadoAX25::Correcta, n >= 4 * paso + 2) << n;
+        }
+    }
+    // The source claims to be last but the frame stops before control and PID.
+    const Bytes corta = trama({"ALL", "N0CALL-1"}, 6, "");
+    EXPECT_EQ(DecodificarAX25(std::span(corta).first(15), 0x00).resultado, ResultadoAX25::Truncada);
+}
+
+} // namespace
