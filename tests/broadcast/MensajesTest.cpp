@@ -1,0 +1,246 @@
+#include "broadcast/Mensajes.h"
+
+#include <gtest/gtest.h>
+
+using namespace kolt::broadcast;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::string_view kUTC = "12:34:56";
+
+std::string espacios(std::size_t n)
+{
+    return std::string(n, ' ');
+}
+
+Estacion estacion(Modo modo, std::string propio = "N0CALL-1", std::string via1 = "",
+                  std::string via2 = "", std::string ancho = "2300")
+{
+    return {modo, std::move(propio), std::move(via1), std::move(via2), std::move(ancho)};
+}
+
+TEST(TramaBroadcast, HelloFromN0call1IsTheTwentyOneByteFrameWithCommandZero)
+{
+    const auto t = TramaBroadcast(estacion(Modo::HF), "hello");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->comando, 0x00);
+    const Bytes esperada{0x82, 0x98, 0x98, 0x40, 0x40, 0x40, 0x60, 0x9C, 0x60, 0x86, 0x82,
+                         0x98, 0x98, 0x63, 0x03, 0xF0, 'h',  'e',  'l',  'l',  'o'};
+    EXPECT_EQ(t->ax25, esperada);
+    Bytes kiss{0xC0, 0x00};
+    kiss.insert(kiss.end(), esperada.begin(), esperada.end());
+    kiss.push_back(0xC0);
+    EXPECT_EQ(t->kiss(), kiss);
+}
+
+struct Variante {
+    const char* nombre;
+    Estacion estacion;
+    std::uint8_t comando;
+    std::size_t direcciones;
+};
+
+void PrintTo(const Variante& v, std::ostream* os)
+{
+    *os << v.nombre;
+}
+
+class AddressVariant : public ::testing::TestWithParam<Variante> {};
+
+TEST_P(AddressVariant, CommandByteAndAddressCount)
+{
+    const Variante& v = GetParam();
+    const auto t = TramaBroadcast(v.estacion, "hi");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->comando, v.comando);
+    const std::size_t paso = v.comando == 0x01 ? 8 : 7;
+    EXPECT_EQ(t->ax25.size(), v.direcciones * paso + 2 + 2);
+    // The last-address bit sits on the last address written, and only there.
+    for (std::size_t k = 0; k < v.direcciones; ++k)
+        EXPECT_EQ(t->ax25[k * paso + paso - 1] & 1, k + 1 == v.direcciones ? 1 : 0) << k;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AddressVariant,
+    ::testing::Values(
+        Variante{"own_call_seven", estacion(Modo::HF, "ABCDEFG-2"), 0x01, 2},
+        Variante{"via_seven_counts_outside_fm", estacion(Modo::HF, "N0CALL-1", "ABCDEFG"), 0x01, 2},
+        Variante{"via2_seven_counts_outside_fm", estacion(Modo::SAT, "N0CALL-1", "", "ABCDEFG-1"),
+                 0x01, 2},
+        Variante{"six_with_vias_outside_fm", estacion(Modo::SAT, "N0CALL-1", "WIDE1-1", "WIDE2-2"),
+                 0x00, 2},
+        Variante{"fm_one_via", estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), 0x00, 3},
+        Variante{"fm_two_vias", estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 0x00, 4},
+        Variante{"fm_via2_without_via1", estacion(Modo::FM, "N0CALL-1", "", "WIDE2-2"), 0x00, 2},
+        Variante{"fm_seven_via", estacion(Modo::FM, "N0CALL-1", "ABCDEFG"), 0x01, 3}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+TEST(TramaBroadcast, FiveHundredBytesAtMost)
+{
+    EXPECT_TRUE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje, 'x')));
+    EXPECT_FALSE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje + 1, 'x')));
+    EXPECT_EQ(TextoContador(12), "12/500");
+    EXPECT_EQ(TextoContador(kLimiteMensaje), "500/500");
+}
+
+TEST(TramaCQ, AlwaysSevenCharactersAndTheBandwidthCodeInHF)
+{
+    struct Caso {
+        Estacion e;
+        Bytes info;
+        std::size_t direcciones;
+    };
+    const Caso casos[] = {
+        {estacion(Modo::HF, "N0CALL-1", "", "", "500"), {'0'}, 2},
+        {estacion(Modo::HF, "N0CALL-1", "", "", "2300"), {'1'}, 2},
+        {estacion(Modo::HF, "N0CALL-1", "", "", "2750"), {'2'}, 2},
+        {estacion(Modo::HF, "N0CALL-1", "", "", "1000"), {0x00}, 2},
+        {estacion(Modo::SAT), {}, 2},
+        {estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), {}, 4},
+    };
+    for (const Caso& c : casos) {
+        const TramaSaliente t = TramaCQ(c.e);
+        EXPECT_EQ(t.comando, 0x01);
+        ASSERT_EQ(t.ax25.size(), c.direcciones * 8 + 2 + c.info.size());
+        EXPECT_EQ(Bytes(t.ax25.end() - static_cast<long>(c.info.size()), t.ax25.end()), c.info);
+        EXPECT_EQ(Bytes(t.ax25.begin(), t.ax25.begin() + 8),
+                  (Bytes{0x86, 0xA2, 0x40, 0x40, 0x40, 0x40, 0x40, 0x60}));
+    }
+}
+
+TEST(LineasEnviadas, BroadcastAndCQAsThisStationShowsThem)
+{
+    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::HF, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
+              "> ALL: N0CALL-1 hello  12:34:56\r\n");
+    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
+              "> ALL: N0CALL-1 VIA WIDE1-1 hello  12:34:56\r\n");
+    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::FM, "N0CALL-1", "", "N0CALL-5"), "hello", kUTC),
+              "> ALL: N0CALL-1 VIA  N0CALL-5 hello  12:34:56\r\n");
+
+    EXPECT_EQ(LineaCQEnviado(estacion(Modo::HF, "N0CALL-1", "WIDE1-1", "", "500"), kUTC),
+              "> CQ de N0CALL-1 on 500" + espacios(10) + "12:34:56\r\n");
+    EXPECT_EQ(LineaCQEnviado(estacion(Modo::HF, "N0CALL-1", "", "", "2300"), kUTC),
+              "> CQ de N0CALL-1 on 2300" + espacios(9) + "12:34:56\r\n");
+    EXPECT_EQ(LineaCQEnviado(estacion(Modo::SAT, "N0CALL-1", "WIDE1-1"), kUTC),
+              "> CQ de N0CALL-1" + espacios(13) + "12:34:56\r\n");
+    EXPECT_EQ(LineaCQEnviado(estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), kUTC),
+              "> CQ de N0CALL-1 VIA WIDE1-1 WIDE2-2" + espacios(13) + "12:34:56\r\n");
+    EXPECT_FALSE(LineaCQEnviado(estacion(Modo::Otro), kUTC));
+}
+
+TEST(LineaCQ, SpacesCountCharactersAndNeverGoNegative)
+{
+    EXPECT_EQ(LineaCQ("ABCDEFG-15", "", "", "2750", "<", kUTC),
+              "< CQ de ABCDEFG-15 on 2750" + espacios(3) + "12:34:56\r\n");
+    EXPECT_EQ(LineaCQ("ÄBC", "", "", "", "<", kUTC), "< CQ de ÄBC" + espacios(14) + "12:34:56\r\n");
+    EXPECT_EQ(LineaCQ(std::string(30, 'A'), "", "", "", ">", kUTC),
+              "> CQ de " + std::string(30, 'A') + "12:34:56\r\n");
+}
+
+// Frames as another station of this kind sends them, through KISS, heard
+// in a given mode.
+struct Escucha {
+    const char* nombre;
+    Bytes kiss;
+    Modo modo;
+    std::optional<std::string> linea;
+};
+
+void PrintTo(const Escucha& e, std::ostream* os)
+{
+    *os << e.nombre;
+}
+
+Bytes kissDe(const TramaSaliente& t)
+{
+    return t.kiss();
+}
+
+Bytes kissDe(std::vector<std::string> direcciones, std::string_view info, std::uint8_t comando,
+             std::uint8_t repetidos = 0, std::uint8_t control = 0x03, std::uint8_t pid = 0xF0)
+{
+    const std::size_t paso = LongitudDireccion(comando) + 1;
+    Bytes ax25 = ConstruirTramaUI(direcciones, paso - 1, Bytes(info.begin(), info.end()));
+    if (repetidos & 1) ax25[3 * paso - 1] |= 0x80;
+    if (repetidos & 2) ax25[4 * paso - 1] |= 0x80;
+    ax25[ax25.size() - info.size() - 2] = control;
+    ax25[ax25.size() - info.size() - 1] = pid;
+    return CodificarKISS(ax25, comando);
+}
+
+std::string oido(std::string cuerpo)
+{
+    return "< " + cuerpo + "12:34:56\r\n";
+}
+
+const std::vector<std::string> kViaCQ{"CQ", "N0CALL-3", "WIDE1-1", "WIDE2-2"};
+
+std::vector<Escucha> escuchas()
+{
+    return {
+        {"broadcast", kissDe(*TramaBroadcast(estacion(Modo::HF), "hello")), Modo::HF,
+         oido("ALL: N0CALL-1 hello  ")},
+        {"broadcast_seven", kissDe(*TramaBroadcast(estacion(Modo::SAT, "ABCDEFG-2"), "hi")),
+         Modo::SAT, oido("ALL: ABCDEFG-2 hi  ")},
+        {"broadcast_unknown_mode", kissDe(*TramaBroadcast(estacion(Modo::HF), "hi")), Modo::Otro,
+         oido("ALL: N0CALL-1 hi  ")},
+        {"broadcast_vias_shown_unrepeated",
+         kissDe({"ALL", "N0CALL-3", "WIDE1-1", "WIDE2-2"}, "hi", 0), Modo::HF,
+         oido("ALL: N0CALL-3 VIA WIDE1-1 WIDE2-2 hi  ")},
+        {"broadcast_nonprintable_dropped", kissDe({"ALL", "N0CALL-1"}, "Hi\r\n\xE9", 0), Modo::HF,
+         oido("ALL: N0CALL-1 Hi  ")},
+        {"cq_hf_2300", kissDe(TramaCQ(estacion(Modo::HF, "N0CALL-3"))), Modo::HF,
+         oido("CQ de N0CALL-3 on 2300" + espacios(5))},
+        {"cq_hf_500", kissDe({"CQ", "N0CALL-3"}, "0", 1), Modo::HF,
+         oido("CQ de N0CALL-3 on 500" + espacios(6))},
+        {"cq_hf_2750", kissDe({"CQ", "N0CALL-3"}, "2", 1), Modo::HF,
+         oido("CQ de N0CALL-3 on 2750" + espacios(5))},
+        {"cq_hf_unknown_code", kissDe({"CQ", "N0CALL-3"}, "7", 1), Modo::HF, std::nullopt},
+        {"cq_hf_unknown_bandwidth_sent",
+         kissDe(TramaCQ(estacion(Modo::HF, "N0CALL-3", "", "", "1000"))), Modo::HF, std::nullopt},
+        {"cq_hf_two_codes", kissDe({"CQ", "N0CALL-3"}, "01", 1), Modo::HF, std::nullopt},
+        {"cq_sat", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::SAT,
+         oido("CQ de N0CALL-3" + espacios(9))},
+        {"cq_unknown_mode", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::Otro, std::nullopt},
+        {"cq_command_zero_ignored", kissDe({"CQ", "N0CALL-3"}, "1", 0), Modo::HF, std::nullopt},
+        {"cq_fm_direct", kissDe(kViaCQ, "", 1, 0), Modo::FM, oido("CQ de N0CALL-3" + espacios(9))},
+        {"cq_fm_first_repeated", kissDe(kViaCQ, "", 1, 1), Modo::FM,
+         oido("CQ de N0CALL-3 VIA WIDE1-1" + espacios(9))},
+        {"cq_fm_both_repeated", kissDe(kViaCQ, "", 1, 3), Modo::FM,
+         oido("CQ de N0CALL-3 VIA WIDE1-1 WIDE2-2" + espacios(9))},
+        {"cq_fm_second_repeated", kissDe(kViaCQ, "", 1, 2), Modo::FM,
+         oido("CQ de N0CALL-3 VIA WIDE1-1 WIDE2-2" + espacios(9))},
+        {"command_two_ignored", kissDe({"ALL", "N0CALL-1"}, "hi", 2), Modo::HF, std::nullopt},
+        {"not_ui_control", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x13), Modo::HF, std::nullopt},
+        {"not_no_layer3_pid", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x03, 0xCF), Modo::HF,
+         std::nullopt},
+        {"other_destination", kissDe({"QST", "N0CALL-1"}, "hi", 0), Modo::HF, std::nullopt},
+        {"truncated", Bytes{0xC0, 0x00, 0x82, 0x98, 0x98, 0xC0}, Modo::HF, std::nullopt},
+    };
+}
+
+class Escuchado : public ::testing::TestWithParam<Escucha> {};
+
+TEST_P(Escuchado, LineShownOrNothing)
+{
+    const Escucha& e = GetParam();
+    ReensambladorKISS r;
+    const auto tramas = r.feed(e.kiss);
+    ASSERT_EQ(tramas.size(), 1u);
+    EXPECT_EQ(LineaRecibida(tramas[0], e.modo, kUTC), e.linea);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Escuchado, ::testing::ValuesIn(escuchas()),
+                         [](const auto& info) { return std::string(info.param.nombre); });
+
+TEST(ModoDesdeTexto, OnlyTheThreeModeWords)
+{
+    EXPECT_EQ(ModoDesdeTexto("KOLTHF"), Modo::HF);
+    EXPECT_EQ(ModoDesdeTexto("KOLTFM"), Modo::FM);
+    EXPECT_EQ(ModoDesdeTexto("KOLTSAT"), Modo::SAT);
+    EXPECT_EQ(ModoDesdeTexto("koltfm"), Modo::Otro);
+}
+
+} // namespace
