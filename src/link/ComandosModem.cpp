@@ -1,0 +1,162 @@
+// The conversation with the modem over its command port: keeping both
+// modem sockets up, the commands sent, and the dispatch of its lines.
+
+#include "link/Estacion.h"
+
+#include "config/Ansi.h"
+
+namespace kolt::link {
+
+namespace {
+
+// After a burst of refusals (no modem listening) the check waits this long
+// between attempts, instead of retrying as fast as refusals arrive.
+constexpr qint64 kReintentoMinimoMs = 1000;
+
+} // namespace
+
+bool Estacion::SocketsArriba() const
+{
+    return m_comandos.state() == QAbstractSocket::ConnectedState &&
+           m_datos.state() == QAbstractSocket::ConnectedState;
+}
+
+void Estacion::ComprobarSockets()
+{
+    const bool comandosCaido = m_comandos.state() != QAbstractSocket::ConnectedState;
+    const bool datosCaido = m_datos.state() != QAbstractSocket::ConnectedState;
+    if (!comandosCaido && !datosCaido) return;
+
+    m_enlace.enlazado = false;
+    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedRojo"));
+    m_modelo.FijarTooltipPanel(Panel::TCP, QStringLiteral("TCP link disconnected"));
+    ActualizarEstado();
+
+    const QString host = config::HostDelModo(m_config);
+    const quint16 puerto = config::PuertoDelModo(m_config);
+    m_ultimoReintento.start();
+    if (comandosCaido) {
+        m_comandos.abort();
+        m_comandos.connectToHost(host, puerto);
+        m_lineas.reset();
+    }
+    if (datosCaido) {
+        m_datos.abort();
+        m_datos.connectToHost(host, static_cast<quint16>(puerto + 1));
+        m_lineas.reset();
+    }
+}
+
+void Estacion::AlCaerSocket()
+{
+    if (m_cerrando || m_reintento.isActive()) return;
+    const qint64 pasado =
+        m_ultimoReintento.isValid() ? m_ultimoReintento.elapsed() : kReintentoMinimoMs;
+    if (pasado >= kReintentoMinimoMs)
+        ComprobarSockets();
+    else
+        m_reintento.start(static_cast<int>(kReintentoMinimoMs - pasado));
+}
+
+void Estacion::AlConectarSocket()
+{
+    if (!SocketsArriba()) return;
+    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedVerde"));
+    EnviarMyCall();
+    EnviarChatOn();
+    AplicarAnchoBanda();
+    ActualizarEstado();
+}
+
+void Estacion::EnviarComando(const QString& comando)
+{
+    if (m_comandos.state() != QAbstractSocket::ConnectedState) return;
+    m_comandos.write(config::ATextoAnsi(comando) + '\r');
+}
+
+void Estacion::EnviarMyCall()
+{
+    EnviarComando(QStringLiteral("MYCALL ") + m_config.myCallsign);
+}
+
+void Estacion::EnviarChatOn()
+{
+    EnviarComando(QStringLiteral("CHAT ON"));
+}
+
+void Estacion::AplicarAnchoBanda()
+{
+    if (m_config.koltMode != QLatin1String("KOLTHF")) return;
+    const QString& bw = m_config.koltHFBW;
+    if (bw == QLatin1String("500") || bw == QLatin1String("2300") || bw == QLatin1String("2750"))
+        EnviarComando(QStringLiteral("BW") + bw);
+}
+
+void Estacion::Conectar()
+{
+    MostrarConectando();
+    const QString base = QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ');
+    const QString& modo = m_config.koltMode;
+    if (modo == QLatin1String("KOLTFM")) {
+        QString comando = base + m_config.connectWithFM;
+        if (!m_config.via1.isEmpty()) {
+            comando += QStringLiteral(" VIA ") + m_config.via1;
+            if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
+        }
+        EnviarComando(comando);
+    } else if (modo == QLatin1String("KOLTHF")) {
+        EnviarComando(base + m_config.connectWithHF);
+    } else if (modo == QLatin1String("KOLTSAT")) {
+        EnviarComando(base + m_config.connectWithSAT);
+    }
+}
+
+void Estacion::Abortar()
+{
+    m_enlace.desconectando = true;
+    m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
+    m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
+    m_modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    m_modelo.FijarTextoPanel(Panel::Indicativos, QStringLiteral("Disconnecting..."));
+    EnviarComando(QStringLiteral("ABORT"));
+}
+
+void Estacion::RecibirComandos()
+{
+    const QByteArray llegada = m_comandos.readAll();
+    for (const std::string& linea :
+         m_lineas.feed(std::string_view(llegada.constData(), static_cast<size_t>(llegada.size()))))
+        ProcesarComando(config::DeTextoAnsi(QByteArray::fromStdString(linea)).toUpper());
+}
+
+void Estacion::ProcesarComando(const QString& linea)
+{
+    if (linea.startsWith(QLatin1String("CONNECTED "))) {
+        const LineaConectado c = ParsearConectado(linea.toStdString());
+        if (c.campos.size() > 1) m_enlace.estacion1 = QString::fromStdString(c.estacion1);
+        if (c.campos.size() > 2) m_enlace.estacion2 = QString::fromStdString(c.estacion2);
+        m_enlace.digi1 = QString::fromStdString(c.digi1);
+        m_enlace.digi2 = QString::fromStdString(c.digi2);
+        EnlaceEstablecido();
+    } else if (linea.startsWith(QLatin1String("BUFFER "))) {
+        emit bufferInformado(linea);
+    } else if (linea == QLatin1String("DISCONNECTED")) {
+        ReiniciarEnlace();
+        emit enlaceTerminado();
+        ActualizarEstado();
+    } else if (linea == QLatin1String("PTT ON")) {
+        m_modelo.Habilitar(QStringLiteral("mnuCQ"), false);
+        m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+        emit pttPedido(true);
+    } else if (linea == QLatin1String("PTT OFF")) {
+        emit pttPedido(false);
+        if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado) {
+            m_modelo.Habilitar(QStringLiteral("mnuCQ"), true);
+            m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), true);
+        }
+    } else if (linea == QLatin1String("WRONG")) {
+        ActualizarEstado();
+    }
+}
+
+} // namespace kolt::link

@@ -1,0 +1,148 @@
+// Start-up, close and the socket-check timer.
+
+#include "link/Estacion.h"
+
+#include "config/LanzadorModem.h"
+#include "config/SessionLog.h"
+#include "config/SettingsStore.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kolt::link {
+
+namespace {
+
+const QString kMensajeOtraCopia = QStringLiteral(
+    "Error: Another copy of KOLT Chat is running from this folder. Only one copy can be run at a "
+    "time from the same folder");
+
+constexpr int kFuentes[] = {10, 11, 12, 16, 20};
+
+} // namespace
+
+Estacion::Estacion(Entorno entorno, QObject* parent)
+    : QObject(parent), m_entorno(std::move(entorno)),
+      m_lanzador(std::make_unique<config::LanzadorModem>())
+{
+    // Close and Error re-run the socket check; queued, so that a socket
+    // closed inside the check never re-enters it.
+    for (QTcpSocket* s : {&m_comandos, &m_datos}) {
+        connect(s, &QTcpSocket::connected, this, &Estacion::AlConectarSocket);
+        connect(s, &QTcpSocket::disconnected, this, &Estacion::AlCaerSocket, Qt::QueuedConnection);
+        connect(s, &QTcpSocket::errorOccurred, this, &Estacion::AlCaerSocket, Qt::QueuedConnection);
+    }
+    connect(&m_comandos, &QTcpSocket::readyRead, this, &Estacion::RecibirComandos);
+    connect(&m_tmrComprobarSocket, &QTimer::timeout, this, &Estacion::ComprobarSockets);
+    m_reintento.setSingleShot(true);
+    connect(&m_reintento, &QTimer::timeout, this, &Estacion::ComprobarSockets);
+}
+
+Estacion::~Estacion() = default;
+
+QString Estacion::RutaAjustes() const
+{
+    return QDir(m_entorno.carpetaAjustes).filePath(QStringLiteral("KOLT Chat.ini"));
+}
+
+Estacion::Arranque Estacion::Iniciar()
+{
+    m_ajustes = std::make_unique<config::SettingsStore>(RutaAjustes(), m_entorno.escritorio,
+                                                        m_entorno.carpetaPrograma);
+    m_ajustes->CargarConfiguracion(m_config);
+
+    // One copy per program folder: a lock file beside the settings, which
+    // the system frees should this copy die without closing.
+    m_copiaUnica = std::make_unique<QLockFile>(
+        QDir(m_entorno.carpetaAjustes).filePath(QStringLiteral("KOLT Chat.lock")));
+    m_copiaUnica->setStaleLockTime(0);
+    if (!m_copiaUnica->tryLock(0)) {
+        m_copiaUnica.reset();
+        operador().Mensaje(Icono::Exclamacion, kMensajeOtraCopia);
+        return Arranque::OtraCopia;
+    }
+
+    Geometria g;
+    g.top = m_config.topPosition;
+    g.left = m_config.leftPosition;
+    m_modelo.FijarTitulo(kTituloPrograma);
+    m_modelo.FijarTitulo(kTituloPrograma + m_config.myCallsign);
+
+    ComprobarSockets();
+
+    m_tmrComprobarSocket.stop();
+    m_tmrComprobarSocket.setInterval(m_entorno.intervaloComprobacionMs);
+    m_tmrComprobarSocket.start();
+
+    ArrancarModemSiProcede();
+    MarcarModo();
+
+    g.state = m_config.windowState;
+    g.width = m_config.terminalWidth;
+    g.height = m_config.terminalHeight;
+    m_modelo.FijarGeometria(g);
+
+    if (std::find(std::begin(kFuentes), std::end(kFuentes), m_config.fontSize) !=
+        std::end(kFuentes))
+        AccionTamanoFuente(m_config.fontSize);
+    if (m_config.colour == QLatin1String("White") || m_config.colour == QLatin1String("Black"))
+        AccionColor(m_config.colour);
+    return Arranque::Listo;
+}
+
+void Estacion::Cerrar(const Geometria& ventana)
+{
+    if (m_config.autoLaunch == 1) m_lanzador->CerrarModem();
+    m_cerrando = true;
+    m_tmrComprobarSocket.stop();
+    m_reintento.stop();
+    m_comandos.abort();
+    m_datos.abort();
+
+    if (ventana.state != 1) {
+        m_config.topPosition = ventana.top;
+        m_config.leftPosition = ventana.left;
+    }
+    m_ajustes->GuardarConfiguracion(m_config,
+                                    config::EstadoVentana{static_cast<std::int16_t>(ventana.state),
+                                                          ventana.width, ventana.height});
+    config::GuardarLog(m_modelo.textoRecepcion(), m_config, QDate::currentDate());
+    m_copiaUnica.reset();
+}
+
+void Estacion::ArrancarModemSiProcede()
+{
+    if (m_config.autoLaunch != 1) return;
+    const QString ruta = RutaModemDelModo();
+    if (ruta.isEmpty()) return;
+    if (!QFileInfo::exists(ruta)) {
+        operador().Mensaje(Icono::Critico, ruta + QStringLiteral(" file not found"));
+        return;
+    }
+    m_lanzador->LanzarModem(ruta);
+}
+
+QString Estacion::RutaModemDelModo() const
+{
+    if (m_config.koltMode == QLatin1String("KOLTHF")) return m_config.koltHFPath;
+    if (m_config.koltMode == QLatin1String("KOLTSAT")) return m_config.koltSATPath;
+    if (m_config.koltMode == QLatin1String("KOLTFM")) return m_config.koltFMPath;
+    return {};
+}
+
+void Estacion::MarcarModo()
+{
+    const QString& modo = m_config.koltMode;
+    m_modelo.Marcar(QStringLiteral("mnuKOLTHF"), modo == QLatin1String("KOLTHF"));
+    m_modelo.Marcar(QStringLiteral("mnuKOLTFM1200"), modo == QLatin1String("KOLTFM"));
+    m_modelo.Marcar(QStringLiteral("mnuKOLTSAT"), modo == QLatin1String("KOLTSAT"));
+    m_modelo.Mostrar(QStringLiteral("mnuPTT"), modo != QLatin1String("KOLTFM"));
+}
+
+bool Estacion::GuardarConfiguracion()
+{
+    return m_ajustes && m_ajustes->GuardarConfiguracion(m_config);
+}
+
+} // namespace kolt::link

@@ -1,0 +1,131 @@
+#pragma once
+// The station: the root of the program's logic. It owns the settings, the
+// modem sockets, the socket-check timer, the modem process and the window
+// model, and runs every operation the operator, the modem or the timer
+// triggers. It includes no widget: the window renders its model and
+// forwards clicks and keys to it, and tests drive it headless.
+
+#include "config/Settings.h"
+#include "link/Enlace.h"
+#include "link/LineasModem.h"
+#include "link/ModeloVentana.h"
+#include "link/Operador.h"
+#include "transfer/EstadoTransferencia.h"
+
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
+
+namespace kolt::config {
+class LanzadorModem;
+class SettingsStore;
+} // namespace kolt::config
+
+namespace kolt::link {
+
+inline const QString kTituloPrograma = QStringLiteral("KOLT Chat v1.4.1      ");
+inline const QString kVersion = QStringLiteral("1.4.1");
+
+class Estacion : public QObject {
+    Q_OBJECT
+public:
+    struct Entorno {
+        QString carpetaPrograma; // where the documents and the modem live
+        QString carpetaAjustes;  // where "KOLT Chat.ini" and the lock live
+        QString escritorio;      // default of the "Path" keys
+        Operador* operador = nullptr;
+        int intervaloComprobacionMs = 5000;
+    };
+
+    explicit Estacion(Entorno entorno, QObject* parent = nullptr);
+    ~Estacion() override;
+
+    enum class Arranque { Listo, OtraCopia };
+    // The window's load: settings, single copy, sockets, timer, modem.
+    Arranque Iniciar();
+    // The window's unload, given where the window stands (twips).
+    void Cerrar(const Geometria& ventana);
+    bool Cerrando() const { return m_cerrando; }
+
+    // Modem command channel.
+    void ComprobarSockets();
+    void EnviarComando(const QString& comando);
+    void EnviarMyCall();
+    void EnviarChatOn();
+    void AplicarAnchoBanda();
+    void Conectar();
+    void Abortar();
+    void ProcesarComando(const QString& linea);
+    bool SocketsArriba() const;
+
+    // Link state and status display.
+    void MostrarConectando();
+    void EnlaceEstablecido();
+    void ActualizarEstado();
+
+    // Main-window actions that are the window's own.
+    void AccionTamanoFuente(int puntos);
+    void AccionColor(const QString& colour);
+    void AccionLimpiar();
+    // The rule of the Connect and Send File items: both modem sockets up,
+    // or the operator is told and nothing else happens.
+    bool ComprobarModemConectado();
+    // Help documents beside the program.
+    void AbrirChangeLog();
+    void AbrirGuia();
+
+    config::Configuracion& config() { return m_config; }
+    const config::Configuracion& config() const { return m_config; }
+    ModeloVentana& modelo() { return m_modelo; }
+    Operador& operador() { return *m_entorno.operador; }
+    Enlace& enlace() { return m_enlace; }
+    transfer::EstadoTransmision& transmision() { return m_transmision; }
+    const Entorno& entorno() const { return m_entorno; }
+    QString RutaAjustes() const;
+    // Writes the settings record (the dialogs save when they close).
+    bool GuardarConfiguracion();
+
+    // The two modem sockets, for the data channel.
+    QTcpSocket& socketComandos() { return m_comandos; }
+    QTcpSocket& socketDatos() { return m_datos; }
+
+signals:
+    // Modem reports handed to the subsystems that act on them, in the order
+    // the dispatch runs them.
+    void bufferInformado(const QString& linea); // "BUFFER n"
+    void enlaceTerminado();                     // "DISCONNECTED", before the display refresh
+    void pttPedido(bool transmitir);            // "PTT ON" / "PTT OFF"
+
+private:
+    void AlConectarSocket();
+    void AlCaerSocket();
+    void RecibirComandos();
+    void ReiniciarEnlace();
+    void MarcarModo();
+    void ArrancarModemSiProcede();
+    void LanzarModemDelModo();
+    QString RutaModemDelModo() const;
+
+    Entorno m_entorno;
+    config::Configuracion m_config;
+    ModeloVentana m_modelo;
+    Enlace m_enlace;
+    transfer::EstadoTransmision m_transmision;
+    QTcpSocket m_comandos;
+    QTcpSocket m_datos;
+    LineasModem m_lineas;
+    QTimer m_tmrComprobarSocket;
+    QTimer m_reintento; // a retry held back after a burst of refusals
+    QElapsedTimer m_ultimoReintento;
+    std::unique_ptr<QLockFile> m_copiaUnica;
+    std::unique_ptr<config::LanzadorModem> m_lanzador;
+    std::unique_ptr<config::SettingsStore> m_ajustes;
+    bool m_cerrando = false;
+};
+
+} // namespace kolt::link

@@ -1,0 +1,89 @@
+// Link state: the flags, the banner of a new link and the display of the
+// window's controls and status panels in each state.
+
+#include "link/Estacion.h"
+
+#include "config/UtcClock.h"
+
+namespace kolt::link {
+
+void Estacion::MostrarConectando()
+{
+    m_enlace.llamadaPropia = true;
+    m_enlace.desconectando = false;
+    m_modelo.Habilitar(QStringLiteral("mnuStop"), true);
+
+    const QString& modo = m_config.koltMode;
+    QString destino;
+    bool conocido = true;
+    if (modo == QLatin1String("KOLTHF"))
+        destino = m_config.connectWithHF;
+    else if (modo == QLatin1String("KOLTFM"))
+        destino = m_config.connectWithFM;
+    else if (modo == QLatin1String("KOLTSAT"))
+        destino = m_config.connectWithSAT;
+    else
+        conocido = false;
+    EstadoPanel indicativos = m_modelo.panel(Panel::Indicativos);
+    if (conocido)
+        indicativos.texto = QStringLiteral("Connecting with ") + destino + QStringLiteral(" ...");
+    indicativos.imagen.clear();
+    indicativos.tooltip.clear();
+    m_modelo.FijarPanel(Panel::Indicativos, indicativos);
+
+    for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
+        m_modelo.Habilitar(QString::fromLatin1(item), false);
+}
+
+void Estacion::EnlaceEstablecido()
+{
+    m_transmision.ultimoEmisor = transfer::Emisor::Nadie;
+    m_modelo.AgregarRecepcion(QStringLiteral("\r\n          ******* ") + m_enlace.Texto() +
+                              QStringLiteral(" *******  ") + config::HoraUTC() +
+                              QStringLiteral("\r\n\r\n"));
+    m_enlace.enlazado = true;
+    if (!m_enlace.desconectando) m_modelo.Habilitar(QStringLiteral("mnuStop"), true);
+    m_modelo.Mostrar(QStringLiteral("cmdEnviar"), true);
+    m_modelo.Habilitar(QStringLiteral("mnuSendFile"), true);
+    ActualizarEstado();
+}
+
+void Estacion::ReiniciarEnlace()
+{
+    m_enlace.enlazado = false;
+    m_enlace.llamadaPropia = false;
+    m_enlace.desconectando = false;
+}
+
+void Estacion::ActualizarEstado()
+{
+    const auto mostrarDesconectado = [this] {
+        m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
+        m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
+        m_modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+        m_modelo.FijarPanel(Panel::Indicativos, {QStringLiteral("Disconnected"), QString(),
+                                                 QStringLiteral("Modem Disconnected")});
+        m_transmision.ecoPendiente.clear();
+        m_modelo.FijarPanel(Panel::Bytes, {});
+        m_modelo.Mostrar(QStringLiteral("ProgressBar"), false);
+        m_modelo.FijarProgreso(0);
+        m_modelo.Habilitar(QStringLiteral("txtTXChat"), true);
+    };
+
+    if (!SocketsArriba()) {
+        mostrarDesconectado();
+    } else if (m_enlace.enlazado) {
+        for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
+            m_modelo.Habilitar(QString::fromLatin1(item), false);
+        if (!m_enlace.desconectando)
+            m_modelo.FijarPanel(Panel::Indicativos, {m_enlace.Texto(), QStringLiteral("Connected"),
+                                                     QStringLiteral("Modem Connected")});
+    } else {
+        for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
+            m_modelo.Habilitar(QString::fromLatin1(item), true);
+        mostrarDesconectado();
+    }
+    m_modelo.Mostrar(QStringLiteral("lblWait"), false);
+}
+
+} // namespace kolt::link

@@ -1,0 +1,26 @@
+#pragma once
+// One status-bar panel: a picture, a text and a tooltip, in a sunken frame.
+
+#include "link/ModeloVentana.h"
+
+#include <QFrame>
+
+class QLabel;
+
+namespace kolt::ui {
+
+class PanelEstado : public QFrame {
+    Q_OBJECT
+public:
+    PanelEstado(Qt::Alignment alineacion, bool biselado, QWidget* parent = nullptr);
+    void Mostrar(const link::EstadoPanel& estado);
+    QString texto() const;
+    QString imagen() const { return m_clave; }
+
+private:
+    QLabel* m_imagen;
+    QLabel* m_texto;
+    QString m_clave;
+};
+
+} // namespace kolt::ui

@@ -1,0 +1,379 @@
+#include "ui/frmKoltChat.h"
+
+#include "link/Estacion.h"
+#include "ui/Disposicion.h"
+#include "ui/Iconos.h"
+#include "ui/PanelEstado.h"
+#include "ui/frmAbout.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWindow>
+
+namespace kolt::ui {
+
+using link::Panel;
+
+namespace {
+
+// The model keeps the screen's text with CR LF, as the log saves it; the
+// text box wants plain line feeds.
+QString ParaPantalla(const QString& texto)
+{
+    QString t = texto;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+QFont FuenteChat(int puntos)
+{
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSize(puntos);
+    return f;
+}
+
+} // namespace
+
+frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
+    : QMainWindow(parent), m_estacion(estacion), m_modelo(estacion.modelo())
+{
+    setObjectName(QStringLiteral("frmKoltChat"));
+    setWindowIcon(IconoPrograma());
+    CrearMenus();
+    CrearControles();
+    CrearBarraEstado();
+
+    connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,
+            &frmKoltChat::AgregarRecepcion);
+    connect(&m_modelo, &link::ModeloVentana::recepcionReemplazada, this,
+            &frmKoltChat::ReemplazarRecepcion);
+    connect(&m_modelo, &link::ModeloVentana::controlesCambiados, this,
+            &frmKoltChat::RedibujarControles);
+    connect(&m_modelo, &link::ModeloVentana::panelesCambiados, this,
+            &frmKoltChat::RedibujarPaneles);
+    connect(&m_modelo, &link::ModeloVentana::aspectoCambiado, this, &frmKoltChat::RedibujarAspecto);
+    connect(&m_modelo, &link::ModeloVentana::progresoCambiado, this,
+            [this] { m_progressBar->setValue(m_modelo.progreso()); });
+    connect(&m_modelo, &link::ModeloVentana::tituloCambiado, this,
+            [this] { setWindowTitle(m_modelo.titulo()); });
+    connect(&m_modelo, &link::ModeloVentana::focoTransmision, this,
+            [this] { m_txtTXChat->setFocus(); });
+    connect(&m_modelo, &link::ModeloVentana::transmisionCambiada, this, [this] {
+        if (m_txtTXChat->toPlainText() == m_modelo.textoTransmision()) return;
+        m_sincronizando = true;
+        m_txtTXChat->setPlainText(m_modelo.textoTransmision());
+        m_txtTXChat->moveCursor(QTextCursor::End);
+        m_sincronizando = false;
+    });
+    connect(m_txtTXChat, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_sincronizando) m_modelo.FijarTextoTransmision(m_txtTXChat->toPlainText());
+    });
+
+    setWindowTitle(m_modelo.titulo());
+    ReemplazarRecepcion();
+    RedibujarControles();
+    RedibujarPaneles();
+    RedibujarAspecto();
+    const double dpi = Dpi();
+    resize(APixeles(kAnchoMinimo, dpi), APixeles(kAltoMinimo, dpi));
+}
+
+frmKoltChat::~frmKoltChat() = default;
+
+double frmKoltChat::Dpi() const
+{
+    return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
+}
+
+QAction* frmKoltChat::Accion(QMenu* menu, const QString& nombre, const QString& caption)
+{
+    QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    a->setObjectName(nombre);
+    m_acciones.insert(nombre, a);
+    return a;
+}
+
+QAction* frmKoltChat::AgregarAccion(const QString& nombre, QAction* accion)
+{
+    accion->setObjectName(nombre);
+    m_acciones.insert(nombre, accion);
+    RedibujarControles();
+    return accion;
+}
+
+void frmKoltChat::CrearMenus()
+{
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    settings->setObjectName(QStringLiteral("mnuSettings"));
+    Accion(settings, QStringLiteral("mnuSetup"), QStringLiteral("Chat Setup..."));
+    Accion(settings, QStringLiteral("mnuPTT"), QStringLiteral("PTT..."));
+    QMenu* size = settings->addMenu(QStringLiteral("Font Size"));
+    size->setObjectName(QStringLiteral("mnuSize"));
+    for (int n : {10, 11, 12, 16, 20}) {
+        QAction* a = Accion(size, QStringLiteral("mnuSize%1").arg(n), QString::number(n));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, n] { m_estacion.AccionTamanoFuente(n); });
+    }
+    QMenu* colour = settings->addMenu(QStringLiteral("Colour"));
+    colour->setObjectName(QStringLiteral("mnuColor"));
+    for (auto [nombre, caption] :
+         {std::pair{"mnuColorNegro", "Black"}, std::pair{"mnuColorBlanco", "White"}}) {
+        QAction* a = Accion(colour, QString::fromLatin1(nombre), QString::fromLatin1(caption));
+        a->setCheckable(true);
+        const QString valor = QString::fromLatin1(caption);
+        connect(a, &QAction::triggered, this, [this, valor] { m_estacion.AccionColor(valor); });
+    }
+
+    // The variant is changed in the setup dialog; this menu only shows it.
+    QMenu* mode = menuBar()->addMenu(QStringLiteral("Mode"));
+    mode->setObjectName(QStringLiteral("mnuMode"));
+    m_acciones.insert(QStringLiteral("mnuMode"), mode->menuAction());
+    for (auto [nombre, caption] :
+         {std::pair{"mnuKOLTHF", "KOLT HF"}, std::pair{"mnuKOLTFM1200", "KOLT FM"},
+          std::pair{"mnuKOLTSAT", "KOLT SAT"}})
+        Accion(mode, QString::fromLatin1(nombre), QString::fromLatin1(caption))->setCheckable(true);
+
+    Accion(nullptr, QStringLiteral("mnuConnect"), QStringLiteral("Connect"));
+    Accion(nullptr, QStringLiteral("mnuCQ"), QStringLiteral("CQ"));
+    Accion(nullptr, QStringLiteral("mnuBroadcast"), QStringLiteral("Broadcast"));
+    connect(Accion(nullptr, QStringLiteral("mnuStop"), QStringLiteral("Stop")), &QAction::triggered,
+            this, [this] { m_estacion.Abortar(); });
+    connect(Accion(nullptr, QStringLiteral("mnuClear"), QStringLiteral("Clear")),
+            &QAction::triggered, this, [this] { m_estacion.AccionLimpiar(); });
+    Accion(nullptr, QStringLiteral("mnuSendFile"), QStringLiteral("Send File"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(Accion(help, QStringLiteral("mnuGuide"), QStringLiteral("How to transmit a file")),
+            &QAction::triggered, this, [this] { m_estacion.AbrirGuia(); });
+    help->addSeparator();
+    m_acciones.insert(QStringLiteral("mnuWebSeparator"), help->actions().constLast());
+    help->addSeparator();
+    connect(Accion(help, QStringLiteral("mnuChangeLog"), QStringLiteral("ChangeLog")),
+            &QAction::triggered, this, [this] { m_estacion.AbrirChangeLog(); });
+    connect(Accion(help, QStringLiteral("mnuAbout"), QStringLiteral("About...")),
+            &QAction::triggered, this, [this] {
+                frmAbout acerca(this);
+                acerca.exec();
+            });
+}
+
+void frmKoltChat::CrearControles()
+{
+    auto* centro = new QWidget(this);
+    setCentralWidget(centro);
+
+    m_txtMainChat = new QPlainTextEdit(centro);
+    m_txtMainChat->setObjectName(QStringLiteral("txtMainChat"));
+    m_txtMainChat->setReadOnly(true);
+    m_txtMainChat->setToolTip(QStringLiteral("RX Screen"));
+    m_txtMainChat->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
+
+    m_txtTXChat = new QPlainTextEdit(centro);
+    m_txtTXChat->setObjectName(QStringLiteral("txtTXChat"));
+    m_txtTXChat->setToolTip(QStringLiteral("TX Screen"));
+    m_txtTXChat->installEventFilter(this);
+    m_txtTXChat->setTabChangesFocus(true);
+
+    m_cmdEnviar = new QToolButton(centro);
+    m_cmdEnviar->setObjectName(QStringLiteral("cmdEnviar"));
+    m_cmdEnviar->setToolTip(QStringLiteral("Send text (ENTER key)"));
+    m_cmdEnviar->setIcon(IconoEnviar());
+    m_cmdEnviar->setFocusPolicy(Qt::NoFocus);
+    connect(m_cmdEnviar, &QToolButton::clicked, this, &frmKoltChat::enviarPulsado);
+
+    m_lblWait = new QLabel(QStringLiteral("Compressing file. Wait....."), centro);
+    m_lblWait->setObjectName(QStringLiteral("lblWait"));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(14.25);
+    m_lblWait->setFont(arial);
+
+    m_progressBar = new QProgressBar(centro);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+}
+
+void frmKoltChat::CrearBarraEstado()
+{
+    struct Definicion {
+        Panel panel;
+        int ancho; // twips
+        Qt::Alignment alineacion;
+        bool biselado;
+    };
+    const Definicion paneles[] = {{Panel::Margen1, 70, Qt::AlignLeft, false},
+                                  {Panel::PTT, 700, Qt::AlignLeft, true},
+                                  {Panel::Indicativos, 4250, Qt::AlignLeft, true},
+                                  {Panel::Bytes, 1800, Qt::AlignLeft, true},
+                                  {Panel::TCP, 750, Qt::AlignRight, true}};
+    statusBar()->setSizeGripEnabled(false);
+    const double dpi = Dpi();
+    for (const Definicion& d : paneles) {
+        auto* p = new PanelEstado(d.alineacion, d.biselado, statusBar());
+        p->setObjectName(link::ClavePanel(d.panel));
+        p->setFixedWidth(APixeles(d.ancho, dpi));
+        statusBar()->addWidget(p);
+        m_paneles.insert(static_cast<int>(d.panel), p);
+    }
+}
+
+QWidget* frmKoltChat::panel(Panel p) const
+{
+    return m_paneles.value(static_cast<int>(p));
+}
+
+void frmKoltChat::RedibujarControles()
+{
+    for (auto it = m_acciones.cbegin(); it != m_acciones.cend(); ++it) {
+        const link::EstadoControl c = m_modelo.control(it.key());
+        it.value()->setEnabled(c.enabled);
+        it.value()->setVisible(c.visible);
+        if (it.value()->isCheckable()) it.value()->setChecked(c.checked);
+    }
+    m_cmdEnviar->setVisible(m_modelo.control(QStringLiteral("cmdEnviar")).visible);
+    m_lblWait->setVisible(m_modelo.control(QStringLiteral("lblWait")).visible);
+    m_progressBar->setVisible(m_modelo.control(QStringLiteral("ProgressBar")).visible);
+    m_txtTXChat->setEnabled(m_modelo.control(QStringLiteral("txtTXChat")).enabled);
+}
+
+void frmKoltChat::RedibujarPaneles()
+{
+    for (Panel p : link::kPaneles)
+        m_paneles.value(static_cast<int>(p))->Mostrar(m_modelo.panel(p));
+}
+
+void frmKoltChat::RedibujarAspecto()
+{
+    const QFont f = FuenteChat(m_modelo.tamanoFuente());
+    QPalette paleta = m_txtMainChat->palette();
+    paleta.setColor(QPalette::Base, QColor::fromRgb(m_modelo.fondo()));
+    paleta.setColor(QPalette::Text, QColor::fromRgb(m_modelo.letra()));
+    for (QPlainTextEdit* t : {m_txtMainChat, m_txtTXChat}) {
+        t->setFont(f);
+        t->setPalette(paleta);
+    }
+}
+
+void frmKoltChat::AgregarRecepcion(const QString& texto)
+{
+    QTextCursor c = m_txtMainChat->textCursor();
+    c.movePosition(QTextCursor::End);
+    c.insertText(ParaPantalla(texto));
+    m_txtMainChat->setTextCursor(c);
+    m_txtMainChat->ensureCursorVisible();
+}
+
+void frmKoltChat::ReemplazarRecepcion()
+{
+    m_txtMainChat->setPlainText(ParaPantalla(m_modelo.textoRecepcion()));
+    m_txtMainChat->moveCursor(QTextCursor::End);
+    m_txtMainChat->ensureCursorVisible();
+}
+
+bool frmKoltChat::eventFilter(QObject* objeto, QEvent* evento)
+{
+    // Enter never reaches the transmit box: it sends, when sending is possible.
+    if (objeto == m_txtTXChat && evento->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+            if (m_modelo.control(QStringLiteral("cmdEnviar")).visible) emit enviarPulsado();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(objeto, evento);
+}
+
+void frmKoltChat::Disponer()
+{
+    const double dpi = Dpi();
+    const QRect marco = frameGeometry();
+    const int extraAncho = marco.width() - width();
+    const int extraAlto = marco.height() - height();
+    const Disposicion d =
+        CalcularDisposicion(ATwips(marco.width(), dpi), ATwips(marco.height(), dpi));
+    const QSize minimo(APixeles(d.ventana.width(), dpi) - extraAncho,
+                       APixeles(d.ventana.height(), dpi) - extraAlto);
+    if (width() < minimo.width() || height() < minimo.height()) {
+        resize(std::max(width(), minimo.width()), std::max(height(), minimo.height()));
+        return; // the resize comes back here with the snapped size
+    }
+    const auto px = [dpi](const QRect& r) {
+        return QRect(APixeles(r.left(), dpi), APixeles(r.top(), dpi), APixeles(r.width(), dpi),
+                     APixeles(r.height(), dpi));
+    };
+    m_txtMainChat->setGeometry(px(d.recepcion));
+    m_txtTXChat->setGeometry(px(d.transmision));
+    m_progressBar->setGeometry(px(d.progreso));
+    const int lado = APixeles(d.transmision.height(), dpi);
+    m_cmdEnviar->setGeometry(APixeles(d.enviar.x(), dpi), APixeles(d.enviar.y(), dpi), lado, lado);
+    m_cmdEnviar->setIconSize(QSize(lado * 2 / 3, lado * 2 / 3));
+    m_lblWait->adjustSize();
+    m_lblWait->move(APixeles(d.recepcion.left(), dpi), APixeles(d.esperaTop, dpi));
+    m_paneles.value(static_cast<int>(Panel::Indicativos))
+        ->setFixedWidth(std::max(0, APixeles(d.anchoIndicativos, dpi)));
+}
+
+void frmKoltChat::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized()) Disponer();
+}
+
+void frmKoltChat::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) Disponer();
+}
+
+void frmKoltChat::RestaurarGeometria()
+{
+    const link::Geometria g = m_modelo.geometria();
+    const double dpi = Dpi();
+    move(APixeles(g.left, dpi), APixeles(g.top, dpi));
+    if (g.state == 0) {
+        const QRect marco = frameGeometry();
+        resize(APixeles(g.width, dpi) - (marco.width() - width()),
+               APixeles(g.height, dpi) - (marco.height() - height()));
+    }
+    if (g.state == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (g.state == 1)
+        setWindowState(Qt::WindowMinimized);
+}
+
+link::Geometria frmKoltChat::GeometriaActual() const
+{
+    const double dpi = Dpi();
+    link::Geometria g;
+    g.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    const QRect marco = frameGeometry();
+    g.top = ATwips(marco.top(), dpi);
+    g.left = ATwips(marco.left(), dpi);
+    g.width = ATwips(marco.width(), dpi);
+    g.height = ATwips(marco.height(), dpi);
+    return g;
+}
+
+void frmKoltChat::closeEvent(QCloseEvent* event)
+{
+    if (!m_cerrado) {
+        m_cerrado = true;
+        m_estacion.Cerrar(GeometriaActual());
+    }
+    event->accept();
+}
+
+} // namespace kolt::ui

@@ -1,0 +1,84 @@
+#pragma once
+// The main window: renders the station's window model and forwards the
+// operator's clicks and keys to the station. It holds no rules of its own
+// beyond the layout and the Enter key.
+
+#include "link/ModeloVentana.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QToolButton;
+
+namespace kolt::link {
+class Estacion;
+}
+
+namespace kolt::ui {
+
+class PanelEstado;
+
+class frmKoltChat : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmKoltChat(link::Estacion& estacion, QWidget* parent = nullptr);
+    ~frmKoltChat() override;
+
+    // Places the window as the settings ask (after the station started).
+    void RestaurarGeometria();
+    // Where the window stands now, in twips, for the close of the station.
+    link::Geometria GeometriaActual() const;
+
+    // For tests and the dialogs: controls by their names.
+    QAction* accion(const QString& nombre) const { return m_acciones.value(nombre); }
+    QPlainTextEdit* txtMainChat() const { return m_txtMainChat; }
+    QPlainTextEdit* txtTXChat() const { return m_txtTXChat; }
+    QToolButton* cmdEnviar() const { return m_cmdEnviar; }
+    QLabel* lblWait() const { return m_lblWait; }
+    QProgressBar* progressBar() const { return m_progressBar; }
+    QWidget* panel(link::Panel p) const;
+    double Dpi() const;
+
+    // Hooks for the subsystems' own windows and operations.
+    QAction* AgregarAccion(const QString& nombre, QAction* accion);
+
+signals:
+    void enviarPulsado(); // the Send button, or Enter while it is visible
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void CrearMenus();
+    void CrearControles();
+    void CrearBarraEstado();
+    void Disponer();
+    void RedibujarControles();
+    void RedibujarPaneles();
+    void RedibujarAspecto();
+    void AgregarRecepcion(const QString& texto);
+    void ReemplazarRecepcion();
+    QAction* Accion(QMenu* menu, const QString& nombre, const QString& caption);
+
+    link::Estacion& m_estacion;
+    link::ModeloVentana& m_modelo;
+    QHash<QString, QAction*> m_acciones;
+    QPlainTextEdit* m_txtMainChat = nullptr;
+    QPlainTextEdit* m_txtTXChat = nullptr;
+    QToolButton* m_cmdEnviar = nullptr;
+    QLabel* m_lblWait = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QHash<int, PanelEstado*> m_paneles;
+    bool m_cerrado = false;
+    bool m_sincronizando = false;
+};
+
+} // namespace kolt::ui
