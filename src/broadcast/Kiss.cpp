@@ -5,20 +5,20 @@ namespace kolt::broadcast {
 std::vector<std::uint8_t> CodificarKISS(std::span<const std::uint8_t> trama, std::uint8_t comando)
 {
     std::vector<std::uint8_t> salida;
-    salida.reserve(trama.size() + 3 + trama.size() / 8);
-    salida.push_back(kFEND);
-    salida.push_back(comando);
-    for (std::uint8_t b : trama) {
+    salida.reserve(trama.size() + 4 + trama.size() / 8);
+    auto escapar = [&](std::uint8_t b) {
         if (b == kFEND) {
-            salida.push_back(kFESC);
-            salida.push_back(kTFEND);
+            salida.insert(salida.end(), {kFESC, kTFEND});
         } else if (b == kFESC) {
-            salida.push_back(kFESC);
-            salida.push_back(kTFESC);
+            salida.insert(salida.end(), {kFESC, kTFESC});
         } else {
             salida.push_back(b);
         }
-    }
+    };
+    salida.push_back(kFEND);
+    escapar(comando);
+    for (std::uint8_t b : trama)
+        escapar(b);
     salida.push_back(kFEND);
     return salida;
 }

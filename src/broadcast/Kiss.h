@@ -46,7 +46,8 @@ inline constexpr std::uint8_t kComandoAX25 = 0x00;   // six-character addresses
 inline constexpr std::uint8_t kComandoAX25_7 = 0x01; // seven-character addresses
 
 // The KISS frame of `trama`: 0xC0, `comando`, the escaped frame, 0xC0.
-// Its size is trama.size() + 3 + the number of 0xC0 and 0xDB bytes in `trama`.
+// Its size is trama.size() + 3 + the number of 0xC0 and 0xDB bytes in `trama`
+// (the command byte, never one of them here, would be escaped the same way).
 std::vector<std::uint8_t> CodificarKISS(std::span<const std::uint8_t> trama, std::uint8_t comando);
 
 // One frame taken off the KISS stream.

@@ -37,9 +37,13 @@ TEST(CodificarKISS, RandomFramesRoundTripWithExactLength)
         Bytes trama(azar() % 600 + 1);
         for (auto& b : trama)
             b = static_cast<std::uint8_t>(azar() % 8 == 0 ? 0xC0 : azar());
-        const auto comando = static_cast<std::uint8_t>(azar());
-        const auto escapados = std::count_if(trama.begin(), trama.end(),
-                                             [](std::uint8_t b) { return b == 0xC0 || b == 0xDB; });
+        // Now and then a command byte that needs escaping itself.
+        const auto comando = static_cast<std::uint8_t>(n % 5 == 0   ? 0xC0
+                                                       : n % 5 == 1 ? 0xDB
+                                                                    : azar());
+        auto escapados = std::count_if(trama.begin(), trama.end(),
+                                       [](std::uint8_t b) { return b == 0xC0 || b == 0xDB; });
+        if (comando == 0xC0 || comando == 0xDB) ++escapados;
         const Bytes kiss = CodificarKISS(trama, comando);
         ASSERT_EQ(kiss.size(), trama.size() + 3 + static_cast<std::size_t>(escapados));
         ASSERT_EQ(r.feed(kiss), (std::vector<TramaKISS>{{comando, trama}}));
