@@ -133,13 +133,60 @@ void codificarPorPartes(const QByteArray& nombre, QStringView texto, QByteArray&
     codificarPorPartes(nombre, texto.sliced(mitad), salida);
 }
 
+// The C0 controls and DEL are single bytes in every double-byte page (no
+// lead or trail byte is one), and Windows maps them to themselves. ICU's
+// Shift_JIS swaps a few of them, so they never go through ICU at all.
+char16_t codigo(QChar c)
+{
+    return c.unicode();
+}
+char16_t codigo(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+bool esControl(char16_t u)
+{
+    return u < 0x20 || u == 0x7F;
+}
+
+// Calls `f` for each control character alone and for each run between them.
+template <typename Vista, typename F> void recorrerTramos(Vista texto, F&& f)
+{
+    qsizetype inicio = 0;
+    for (qsizetype i = 0; i <= texto.size(); ++i) {
+        const bool fin = i == texto.size();
+        if (!fin && !esControl(codigo(texto[i]))) continue;
+        if (i > inicio) f(texto.sliced(inicio, i - inicio));
+        if (!fin) f(texto.sliced(i, 1));
+        inicio = i + 1;
+    }
+}
+
+// A run without controls, so every SUB or U+FFFD that ICU puts out marks
+// bytes that do not decode. The blank after the run turns a lead byte left
+// dangling at its end into such a mark instead of letting it vanish.
+QString decodificarTramo(const QByteArray& nombre, QByteArrayView tramo)
+{
+    QStringDecoder dec(nombre.constData(), QStringConverter::Flag::Stateless);
+    QString texto = dec(tramo.toByteArray() + ' ');
+    if (texto.endsWith(u' ')) texto.chop(1);
+    texto.replace(QChar::ReplacementCharacter, u'?');
+    texto.replace(QChar(0x1A), u'?');
+    return texto;
+}
+
 } // namespace
 
 QByteArray PaginaAnsi::codificar(QStringView texto) const
 {
     QByteArray salida;
     if (!m_d->nombre.isEmpty() && dobleByte(m_d->numero)) {
-        codificarPorPartes(m_d->nombre, texto, salida);
+        recorrerTramos(texto, [&](QStringView tramo) {
+            if (esControl(codigo(tramo[0])))
+                salida += static_cast<char>(codigo(tramo[0]));
+            else
+                codificarPorPartes(m_d->nombre, tramo, salida);
+        });
         return salida;
     }
     salida.resize(texto.size());
@@ -159,11 +206,13 @@ QByteArray PaginaAnsi::codificar(QStringView texto) const
 QString PaginaAnsi::decodificar(QByteArrayView bytes) const
 {
     if (!m_d->nombre.isEmpty() && dobleByte(m_d->numero)) {
-        QStringDecoder dec(m_d->nombre.constData(), QStringConverter::Flag::Stateless);
-        QString texto = dec(bytes);
-        texto.replace(QChar::ReplacementCharacter, u'?');
-        // ICU marks undecodable bytes with SUB; a SUB that was never sent is one.
-        if (dec.hasError() && !bytes.contains('\x1a')) texto.replace(QChar(0x1A), u'?');
+        QString texto;
+        recorrerTramos(bytes, [&](QByteArrayView tramo) {
+            if (esControl(codigo(tramo[0])))
+                texto += QChar(codigo(tramo[0]));
+            else
+                texto += decodificarTramo(m_d->nombre, tramo);
+        });
         return texto;
     }
     QString texto(bytes.size(), Qt::Uninitialized);

@@ -203,8 +203,10 @@ bool SettingsStore::GuardarConfiguracion(Configuracion& c,
         EscribirINI(QString::fromLatin1(k.seccion), k.nombre, textoDe(c, k));
     }
     const std::string bytes = m_ini.serialize();
+    // Unbuffered, so that a short write (disk full) shows in write()'s
+    // result: QSaveFile's own flush at commit does not report it.
     QSaveFile f(m_archivo);
-    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) return false;
     return f.commit();
 }
