@@ -9,6 +9,7 @@
 #include <map>
 
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #endif
 
@@ -190,6 +191,7 @@ QByteArray PaginaAnsi::codificar(QStringView texto) const
         return salida;
     }
     salida.resize(texto.size());
+    char* out = salida.data();
     qsizetype n = 0;
     for (qsizetype i = 0; i < texto.size(); ++i) {
         const char16_t u = texto[i].unicode();
@@ -197,7 +199,7 @@ QByteArray PaginaAnsi::codificar(QStringView texto) const
         if (QChar::isHighSurrogate(u) && i + 1 < texto.size() && texto[i + 1].isLowSurrogate()) {
             ++i;
         }
-        salida[n++] = static_cast<char>(m_d->deUnicode[u]);
+        out[n++] = static_cast<char>(m_d->deUnicode[u]);
     }
     salida.truncate(n);
     return salida;

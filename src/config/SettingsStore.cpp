@@ -160,18 +160,19 @@ QString SettingsStore::porDefecto(const Clave& k) const
     return textoDe(Configuracion{}, k);
 }
 
-void SettingsStore::leerArchivo()
+bool SettingsStore::leerArchivo()
 {
     m_ini = IniText();
     // Only a regular file: opening a FIFO or a device would block or read
     // without end.
     const QFileInfo info(m_archivo);
-    if (!info.isFile() || info.size() > kTamanoMaximo) return;
+    if (!info.isFile() || info.size() > kTamanoMaximo) return true;
     QFile f(m_archivo);
-    if (!f.open(QIODevice::ReadOnly)) return;
+    if (!f.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = f.read(kTamanoMaximo + 1);
-    if (bytes.size() > kTamanoMaximo) return;
+    if (bytes.size() > kTamanoMaximo) return true;
     m_ini = IniText(vista(bytes));
+    return true;
 }
 
 void SettingsStore::CargarConfiguracion(Configuracion& c)
@@ -197,8 +198,9 @@ bool SettingsStore::GuardarConfiguracion(Configuracion& c,
                                          const std::optional<EstadoVentana>& ventana)
 {
     if (ventana) TomarVentana(c, *ventana);
-    // Read again, so that what others wrote into the file meanwhile stays.
-    leerArchivo();
+    // Read again, so that what others wrote into the file meanwhile stays;
+    // a file that is there but cannot be read is not overwritten blindly.
+    if (!leerArchivo()) return false;
     for (const Clave& k : TablaDeClaves()) {
         EscribirINI(QString::fromLatin1(k.seccion), k.nombre, textoDe(c, k));
     }

@@ -69,7 +69,9 @@ public:
     static constexpr qint64 kTamanoMaximo = 256 * 1024;
 
 private:
-    void leerArchivo();
+    // False only when the file exists but cannot be read; a missing or
+    // oversized file reads as an empty document.
+    bool leerArchivo();
     QString porDefecto(const Clave& clave) const;
 
     QString m_archivo;
