@@ -1,0 +1,117 @@
+#include "keying/PttController.h"
+
+#include "keying/KeyingCommands.h"
+#include "keying/RadioCatalogue.h"
+
+#include <string>
+
+namespace kolt::keying {
+
+namespace {
+
+constexpr int kViaCAT = 1;
+constexpr int kViaCOM = 2;
+constexpr int kPinRTS = 1;
+constexpr int kPinDTR = 2;
+constexpr int kPinAmbos = 3;
+
+QByteArray bytes(const std::string& s)
+{
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+PanelPTT EstadoPanelPTT(bool transmitiendo)
+{
+    if (transmitiendo)
+        return {QStringLiteral("TX"), QStringLiteral("LedRojo"), QStringLiteral("PTT ON")};
+    return {QStringLiteral("RX"), QStringLiteral("LedVerde"), QStringLiteral("PTT OFF")};
+}
+
+ControladorPTT::ControladorPTT(const config::Configuracion& ajustes, SerialLine& puerto,
+                               PttObserver& observador)
+    : m_ajustes(ajustes), m_puerto(puerto), m_observador(observador)
+{
+}
+
+bool ControladorPTT::esFM() const
+{
+    return m_ajustes.koltMode == QLatin1String("KOLTFM");
+}
+
+void ControladorPTT::AbrirPuertoRadio()
+{
+    CerrarPuertoRadio();
+    if (esFM() || (m_ajustes.via != kViaCAT && m_ajustes.via != kViaCOM)) return;
+
+    const bool cat = m_ajustes.via == kViaCAT;
+    const PuertoRadio puerto = ResolverPuerto(cat ? m_ajustes.catPort : m_ajustes.pttPort);
+    const std::string texto = cat ? TextoAjustesCAT(CargarRadios().RadioNumero(m_ajustes.rig),
+                                                    m_ajustes.baud.toStdString())
+                                  : std::string(kAjustesCOM);
+
+    const OpenResult resultado = m_puerto.open(puerto.dispositivo, texto);
+    if (!resultado.ok()) {
+        m_observador.Avisar(MensajeFalloApertura(puerto, resultado));
+        return;
+    }
+    // Opening raises both lines on Linux, which would key a radio wired for
+    // line keying; set them as asked at once. A device without modem lines
+    // refuses, and that is no reason to give up the port.
+    m_puerto.setRts(cat && m_ajustes.rts == 1);
+    m_puerto.setDtr(cat && m_ajustes.dtr == 1);
+}
+
+void ControladorPTT::CerrarPuertoRadio()
+{
+    if (!m_puerto.isOpen()) return;
+    m_puerto.setRts(false);
+    m_puerto.setDtr(false);
+    m_puerto.close();
+}
+
+// The on and off commands come from one record, so they always match.
+void ControladorPTT::enviarOrdenCAT(bool transmitir)
+{
+    const Radio& radio = CargarRadios().RadioNumero(m_ajustes.rig);
+    const std::string orden = OrdenPTT(radio, transmitir, m_ajustes.icomAddress.toStdString());
+    if (!orden.empty()) m_puerto.write(bytes(orden));
+}
+
+void ControladorPTT::ActivarPTT()
+{
+    m_transmitiendo = true;
+    m_observador.MostrarPTT(true);
+    if (esFM()) return;
+
+    if (m_ajustes.via == kViaCAT) {
+        enviarOrdenCAT(true);
+    } else if (m_ajustes.via == kViaCOM) {
+        switch (m_ajustes.pin) {
+        case kPinRTS: m_puerto.setRts(true); break;
+        case kPinDTR: m_puerto.setDtr(true); break;
+        case kPinAmbos:
+            if (m_puerto.setRts(true)) m_puerto.setDtr(true);
+            break;
+        default: break;
+        }
+    }
+}
+
+void ControladorPTT::DesactivarPTT()
+{
+    m_transmitiendo = false;
+    m_observador.MostrarPTT(false);
+    if (esFM()) return;
+
+    if (m_ajustes.via == kViaCAT) {
+        enviarOrdenCAT(false);
+    } else if (m_ajustes.via == kViaCOM) {
+        // Both lines, whatever the pin: the pin may have changed since keying.
+        m_puerto.setRts(false);
+        m_puerto.setDtr(false);
+    }
+}
+
+} // namespace kolt::keying

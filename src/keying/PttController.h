@@ -1,0 +1,76 @@
+#pragma once
+// The PTT controller: keys the radio's transmitter when the modem asks, by
+// CAT command (Via 1), by the RTS/DTR line of a serial port (Via 2), or not
+// at all (Via 3, VOX/ZT-Board), and owns the radio serial port.
+//
+// The settings record is read afresh on every operation, so a choice made
+// in the PTT settings dialog keys the next report at once; the port itself
+// follows only at the next AbrirPuertoRadio. With "KOLT Mode" "KOLTFM" the
+// transmit state is shown and nothing else is done. A "Via" other than 1 to
+// 3 keys nothing, like VOX.
+//
+// Binding: the main window implements PttObserver for the status panel
+// "PTT" and the message box, and owns one ControladorPTT for the program's
+// life. The command channel calls ActivarPTT on "PTT ON" and DesactivarPTT
+// on "PTT OFF"; when the modem link drops (or reports "DISCONNECTED") while
+// Transmitiendo() is true, it calls DesactivarPTT so that a dead modem never
+// leaves the transmitter on.
+
+#include "config/Settings.h"
+#include "keying/PortNames.h"
+#include "keying/SerialLine.h"
+
+#include <QString>
+
+namespace kolt::keying {
+
+// What the PTT controller shows and says.
+class PttObserver {
+public:
+    virtual ~PttObserver() = default;
+
+    // The status panel "PTT": see EstadoPanelPTT for its text, picture key
+    // and tool-tip in each state.
+    virtual void MostrarPTT(bool transmitiendo) = 0;
+
+    // A message box, exclamation icon, title "KOLT Chat".
+    virtual void Avisar(const QString& mensaje) = 0;
+};
+
+struct PanelPTT {
+    QString texto;  // "TX" / "RX"
+    QString imagen; // image-list key: "LedRojo" / "LedVerde"
+    QString ayuda;  // tool-tip: "PTT ON" / "PTT OFF"
+};
+
+PanelPTT EstadoPanelPTT(bool transmitiendo);
+
+class ControladorPTT {
+public:
+    ControladorPTT(const config::Configuracion& ajustes, SerialLine& puerto,
+                   PttObserver& observador);
+
+    // Closes the port and opens it again with the current settings, unless
+    // FM or VOX. Called at start-up and when the PTT dialog closes.
+    void AbrirPuertoRadio();
+
+    // Drops RTS and DTR and closes the port, if open.
+    void CerrarPuertoRadio();
+
+    void ActivarPTT();
+    void DesactivarPTT();
+
+    // The last keying operation was ActivarPTT.
+    bool Transmitiendo() const { return m_transmitiendo; }
+
+private:
+    bool esFM() const;
+    void enviarOrdenCAT(bool transmitir);
+
+    const config::Configuracion& m_ajustes;
+    SerialLine& m_puerto;
+    PttObserver& m_observador;
+    bool m_transmitiendo = false;
+};
+
+} // namespace kolt::keying

@@ -1,0 +1,50 @@
+#pragma once
+// The radio serial port as the PTT controller sees it: open with a settings
+// text, drive the two modem lines, write a command, close. The program uses
+// QtSerialLine; tests record the calls on a double, since no machine here
+// has RTS and DTR lines to watch.
+
+#include <QByteArray>
+#include <QString>
+
+#include <string_view>
+
+namespace kolt::keying {
+
+enum class OpenError {
+    None,
+    NotFound,         // no such device
+    PermissionDenied, // the user may not open the device
+    Busy,             // another program holds it
+    BadSettings,      // the settings text is not one the port understands
+    Other,
+};
+
+struct OpenResult {
+    OpenError error = OpenError::None;
+    QString group; // with PermissionDenied: the group that owns the device, when known
+    bool ok() const { return error == OpenError::None; }
+};
+
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // Opens `device` (a path, or a name under /dev) with a settings text such
+    // as "4800,n,8,2". The port must be closed.
+    virtual OpenResult open(const QString& device, std::string_view settings) = 0;
+    virtual bool isOpen() const = 0;
+
+    // False when the port is closed or the device has no modem lines (a pty,
+    // some USB adapters); the port stays usable for writing either way.
+    virtual bool setRts(bool on) = 0;
+    virtual bool setDtr(bool on) = 0;
+
+    // Hands every byte to the device before returning, so that an unkey
+    // command written just before close() still reaches the radio.
+    virtual bool write(const QByteArray& bytes) = 0;
+
+    virtual void close() = 0;
+};
+
+} // namespace kolt::keying
