@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::uint32_t Entry(unsigned value, unsigned extra, std::uint32_t flags = 0)
 {
-    return (std::uint32_t{value} << 16) | (std::uint32_t{extra} << 8) | flags;
+    return (std::uint32_t{value} << 16) | flags | extra;
 }
 
 constexpr std::array<std::uint32_t, kNumLitLenSymbols> kLitLenEntries = [] {
@@ -100,7 +100,7 @@ TableShape BuildDecodeTable(std::span<const std::uint8_t> lengths,
         code <<= len - prevLen;
         prevLen = len;
         const unsigned reversed = Bit_Reverse(code, len);
-        const std::uint32_t entry = symbolEntries[s] | len;
+        const std::uint32_t entry = symbolEntries[s] + len + (len << 8);
         if (len <= primaryBits) {
             for (unsigned j = reversed; j < primarySize; j += 1u << len)
                 table[j] = entry;

@@ -13,9 +13,10 @@
 //
 // Each 32-bit entry carries everything the decoder needs without a second
 // lookup:
-//   bits  0..7   codeword length (whole length, also in subtables)
-//   bits  8..11  extra bits that follow (length and distance symbols), or
-//                the subtable's index width for a subtable pointer
+//   bits  0..7   bits to consume: the codeword (whole length, also in
+//                subtables) plus the extra bits that follow it
+//   bits  8..11  the codeword's length alone, or the subtable's index width
+//                for a subtable pointer
 //   bits 12..15  flags: literal, end of block, subtable pointer, no symbol
 //   bits 16..31  the literal byte, base length, base distance, code-length
 //                symbol, or the subtable's offset
@@ -35,11 +36,11 @@ inline constexpr std::uint32_t kEntryEndOfBlock = 1u << 13;
 inline constexpr std::uint32_t kEntrySubtable = 1u << 14;
 inline constexpr std::uint32_t kEntryInvalid = 1u << 15;
 
-inline constexpr unsigned EntryLength(std::uint32_t e)
+inline constexpr unsigned EntryBits(std::uint32_t e)
 {
     return e & 0xFF;
 }
-inline constexpr unsigned EntryExtra(std::uint32_t e)
+inline constexpr unsigned EntryCodeLength(std::uint32_t e)
 {
     return (e >> 8) & 0xF;
 }
@@ -58,7 +59,8 @@ inline constexpr unsigned kLitLenTableSize = (1u << kLitLenPrimaryBits) + 1024;
 inline constexpr unsigned kDistTableSize = (1u << kDistPrimaryBits) + 512;
 inline constexpr unsigned kCodeLengthTableSize = 1u << kCodeLengthPrimaryBits;
 
-// The entries (without codeword length) of each alphabet's symbols.
+// The entries of each alphabet's symbols, before the codeword length is
+// known: value, flags, and the extra-bit count in the low byte.
 std::span<const std::uint32_t> LitLenSymbolEntries();
 std::span<const std::uint32_t> DistSymbolEntries();
 std::span<const std::uint32_t> CodeLengthSymbolEntries();

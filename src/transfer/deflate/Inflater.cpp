@@ -12,14 +12,15 @@ namespace kolt::deflate {
 
 namespace {
 
-constexpr std::size_t kSlack = 8; // spare bytes past the capacity, for 8-byte match copies
+constexpr std::size_t kSlack = 32; // spare bytes past the capacity, for match copies
 constexpr std::size_t kMinCapacity = 4096;
 constexpr std::size_t kMaxFirstGuess = std::size_t{64} << 20;
 constexpr std::size_t kMaxOverread = 8; // more zero bytes past the end than the bit buffer holds
 constexpr unsigned kLitLenMask = (1u << kLitLenPrimaryBits) - 1;
-constexpr unsigned kDistMask = (1u << kDistPrimaryBits) - 1;
 constexpr unsigned kCodeLengthMask = (1u << kCodeLengthPrimaryBits) - 1;
-constexpr unsigned kMaxDistanceBits = kMaxCodewordLen + 13; // distance codeword and its extra bits
+// The fast loop's margins: three 8-byte refills; two literals and a longest match.
+constexpr std::ptrdiff_t kFastInput = 32;
+constexpr std::ptrdiff_t kFastOutput = 2 + kMaxMatch;
 
 inline std::uint64_t LowBits(unsigned n)
 {
@@ -45,6 +46,68 @@ const Tables& FixedTables()
         return t;
     }();
     return fixed;
+}
+
+// The entry of a codeword longer than the primary table's width.
+inline std::uint32_t Subtable(const std::uint32_t* table, unsigned primaryBits, std::uint32_t e,
+                              std::uint64_t bits)
+{
+    return table[EntryValue(e) + ((bits >> primaryBits) & LowBits(EntryCodeLength(e)))];
+}
+
+inline std::uint32_t Lookup(const std::uint32_t* table, unsigned primaryBits, std::uint64_t bits)
+{
+    const std::uint32_t e = table[bits & LowBits(primaryBits)];
+    return (e & kEntrySubtable) ? Subtable(table, primaryBits, e, bits) : e;
+}
+
+// Consumes a symbol's codeword and extra bits; returns the value they give.
+inline unsigned TakeValue(std::uint32_t e, std::uint64_t& bits, unsigned& count)
+{
+    const std::uint64_t saved = bits;
+    bits >>= EntryBits(e);
+    count -= EntryBits(e);
+    return EntryValue(e) +
+           static_cast<unsigned>((saved & LowBits(EntryBits(e))) >> EntryCodeLength(e));
+}
+
+// For a distance d below 8: the smallest multiple of d that is at least 8.
+constexpr std::array<std::uint8_t, 8> kCopyPeriod = {0, 8, 8, 9, 8, 10, 12, 14};
+
+// Copies a match to `out`, 8 bytes at a time: may write up to kSlack - 1
+// bytes past its end, and expects `distance` bytes of output before `out`.
+// Most matches are short, so the first 24 bytes go unconditionally.
+inline void CopyMatch(std::uint8_t* out, unsigned length, unsigned distance)
+{
+    std::uint8_t* dst = out;
+    std::uint8_t* const end = out + length;
+    const std::uint8_t* src = out - distance;
+    if (distance < 8) {
+        if (distance == 1) {
+            const std::uint64_t run = *src * 0x0101010101010101ull;
+            for (; dst < end; dst += 8)
+                std::memcpy(dst, &run, 8);
+            return;
+        }
+        // The output repeats every `distance` bytes, hence also every
+        // multiple of it: write the first bytes one by one until such a
+        // multiple of at least 8 lies behind, then copy 8 at a time.
+        const unsigned period = kCopyPeriod[distance];
+        for (unsigned i = 0; i < period - distance; ++i)
+            dst[i] = src[i];
+        dst += period - distance;
+        src = dst - period;
+    }
+    std::memcpy(dst, src, 8);
+    std::memcpy(dst + 8, src + 8, 8);
+    std::memcpy(dst + 16, src + 16, 8);
+    dst += 24;
+    src += 24;
+    while (dst < end) {
+        std::memcpy(dst, src, 8);
+        dst += 8;
+        src += 8;
+    }
 }
 
 class Inflater {
@@ -185,7 +248,7 @@ private:
             if (!Need(kMaxCodeLengthCodewordLen + 7)) return InflateStatus::Truncated;
             const std::uint32_t e = clTable[m_bits & kCodeLengthMask];
             if (e & kEntryInvalid) return InflateStatus::BadCodeLengths;
-            Take(EntryLength(e));
+            Take(EntryBits(e));
             const unsigned sym = EntryValue(e);
             if (sym < kRepeatPrevious) {
                 lengths[i++] = static_cast<std::uint8_t>(sym);
@@ -217,6 +280,14 @@ private:
     }
 
     // Decodes one Huffman-coded block up to its end-of-block code.
+    //
+    // Two loops share the work. The fast one runs while at least 16 input
+    // bytes and room for 258 output bytes remain, which covers the most one
+    // round can use (two refills; a literal or a longest match), so it
+    // checks no bound per symbol. It keeps the next literal/length entry
+    // looked up ahead, before the match copy and its hard-to-predict loop.
+    // The careful loop takes a single symbol at a time with every check,
+    // near the ends of the input and of the output buffer.
     InflateStatus Codes(const Tables& tables)
     {
         // The hot state lives in locals: members would have to be reloaded
@@ -244,86 +315,101 @@ private:
             out = m_out;
             outEnd = m_outEnd;
         };
-        auto refill = [&] {
-            if (inEnd - in >= 8) {
-                bits |= LoadLE64(in) << count;
-                in += (63 - count) >> 3;
-                count |= 56;
-                return true;
-            }
-            save();
-            const bool ok = Refill();
-            load();
-            return ok;
-        };
-        auto room = [&](std::size_t n) {
-            if (static_cast<std::size_t>(outEnd - out) >= n) return true;
-            save();
-            const bool ok = Reserve(n);
-            load();
-            return ok;
-        };
         auto fail = [&](InflateStatus status) {
             save();
             return status;
         };
+        auto refillFast = [&] {
+            bits |= LoadLE64(in) << count;
+            in += (63 - count) >> 3;
+            count |= 56;
+        };
+        auto literal = [&](std::uint32_t e) {
+            bits >>= EntryBits(e);
+            count -= EntryBits(e);
+            *out++ = static_cast<std::uint8_t>(EntryValue(e));
+        };
+        auto fast = [&] { return inEnd - in >= kFastInput && outEnd - out >= kFastOutput; };
 
         for (;;) {
-            if (!refill()) return fail(InflateStatus::Truncated);
-            std::uint32_t e = litLen[bits & kLitLenMask];
-            if (e & kEntrySubtable)
-                e = litLen[EntryValue(e) + ((bits >> kLitLenPrimaryBits) & LowBits(EntryExtra(e)))];
+            if (fast()) {
+                refillFast();
+                std::uint32_t e = litLen[bits & kLitLenMask];
+                do {
+                    // Here e is the entry at `bits`, and at least 56 bits are
+                    // buffered. Each lookup below is made on the bits in
+                    // hand, with at least 15 (a longest codeword) among them,
+                    // and the refill that follows runs beside the load.
+                    if (e & kEntryLiteral) {
+                        literal(e);
+                        e = litLen[bits & kLitLenMask];
+                        refillFast();
+                        continue;
+                    }
+                    if (e & kEntrySubtable) {
+                        e = Subtable(litLen, kLitLenPrimaryBits, e, bits);
+                        if (e & kEntryLiteral) {
+                            literal(e);
+                            e = litLen[bits & kLitLenMask];
+                            refillFast();
+                            continue;
+                        }
+                    }
+                    if (e & (kEntryEndOfBlock | kEntryInvalid)) {
+                        if (e & kEntryInvalid) return fail(InflateStatus::BadSymbol);
+                        bits >>= EntryBits(e);
+                        count -= EntryBits(e);
+                        return fail(InflateStatus::Ok);
+                    }
+                    const unsigned length = TakeValue(e, bits, count); // 20 bits at most
+                    e = Lookup(dist, kDistPrimaryBits, bits);
+                    refillFast();
+                    if (e & kEntryInvalid) return fail(InflateStatus::BadSymbol);
+                    const unsigned distance = TakeValue(e, bits, count); // 28 bits at most
+                    e = litLen[bits & kLitLenMask];
+                    refillFast();
+                    if (distance > static_cast<std::size_t>(out - base))
+                        return fail(InflateStatus::BadDistance);
+                    CopyMatch(out, length, distance);
+                    out += length;
+                } while (fast());
+                // The entry looked up ahead is dropped; the careful loop looks again.
+            }
+
+            // One symbol, every bound checked.
+            save();
+            if (!Refill()) return InflateStatus::Truncated;
+            load();
+            std::uint32_t e = Lookup(litLen, kLitLenPrimaryBits, bits);
             if (e & kEntryLiteral) {
-                if (!room(1)) return fail(InflateStatus::OutputLimit);
-                *out++ = static_cast<std::uint8_t>(EntryValue(e));
-                bits >>= EntryLength(e);
-                count -= EntryLength(e);
+                if (out == outEnd) {
+                    save();
+                    if (!Reserve(1)) return InflateStatus::OutputLimit;
+                    load();
+                }
+                literal(e);
                 continue;
             }
             if (e & (kEntryEndOfBlock | kEntryInvalid)) {
                 if (e & kEntryInvalid) return fail(InflateStatus::BadSymbol);
-                bits >>= EntryLength(e);
-                count -= EntryLength(e);
+                bits >>= EntryBits(e);
+                count -= EntryBits(e);
                 return fail(InflateStatus::Ok);
             }
-            unsigned used = EntryLength(e) + EntryExtra(e);
-            const auto length =
-                EntryValue(e) + static_cast<unsigned>((bits & LowBits(used)) >> EntryLength(e));
-            bits >>= used;
-            count -= used;
-
-            if (count < kMaxDistanceBits && !refill()) return fail(InflateStatus::Truncated);
-            e = dist[bits & kDistMask];
-            if (e & kEntrySubtable)
-                e = dist[EntryValue(e) + ((bits >> kDistPrimaryBits) & LowBits(EntryExtra(e)))];
+            const unsigned length = TakeValue(e, bits, count);
+            save();
+            if (!Refill()) return InflateStatus::Truncated;
+            load();
+            e = Lookup(dist, kDistPrimaryBits, bits);
             if (e & kEntryInvalid) return fail(InflateStatus::BadSymbol);
-            used = EntryLength(e) + EntryExtra(e);
-            const auto distance =
-                EntryValue(e) + static_cast<unsigned>((bits & LowBits(used)) >> EntryLength(e));
-            bits >>= used;
-            count -= used;
-
+            const unsigned distance = TakeValue(e, bits, count);
             if (distance > static_cast<std::size_t>(out - base))
                 return fail(InflateStatus::BadDistance);
-            if (!room(length)) return fail(InflateStatus::OutputLimit);
-            std::uint8_t* dst = out;
-            const std::uint8_t* src = out - distance;
-            std::uint8_t* const end = out + length;
-            if (distance >= 8) {
-                // 8 bytes at a time; may write up to 7 bytes past `end`, into the slack.
-                do {
-                    std::memcpy(dst, src, 8);
-                    dst += 8;
-                    src += 8;
-                } while (dst < end);
-            } else if (distance == 1) {
-                std::memset(dst, *src, length);
-            } else {
-                do
-                    *dst++ = *src++;
-                while (dst < end);
-            }
-            out = end;
+            save();
+            if (!Reserve(length)) return InflateStatus::OutputLimit;
+            load();
+            CopyMatch(out, length, distance);
+            out += length;
         }
     }
 
