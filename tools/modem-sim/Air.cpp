@@ -233,7 +233,7 @@ void Air::transmitKiss(Node* node, const QByteArray& frame)
 {
     Radio* r = radio(node);
     if (!r || frame.isEmpty()) return;
-    if (r->kissBytes + frame.size() > kMaxKissQueued) {
+    if (r->kissBytes + frame.size() > m_config.maxKissQueued) {
         log(QStringLiteral("%1: KISS queue full, frame dropped").arg(node->call()));
         return;
     }

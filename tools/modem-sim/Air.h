@@ -27,7 +27,7 @@
 // (from the seeded generator) so that receivers see frames cut anywhere.
 //
 // Memory: a station may have at most maxQueued data bytes waiting; writing
-// more aborts its link. KISS frames beyond kMaxKissQueued waiting bytes are
+// more aborts its link. KISS frames beyond maxKissQueued waiting bytes are
 // dropped, as a busy channel drops unconnected frames.
 
 #include "Node.h"
@@ -56,15 +56,14 @@ struct AirConfig {
     int maxChunk = 0;              // 0: deliver each tick's bytes in one piece
     quint32 seed = 1;
     int tickMs = 50;
-    qint64 maxQueued = 16 * 1024 * 1024;
+    qint64 maxQueued = 16 * 1024 * 1024; // data bytes waiting, per station
+    qint64 maxKissQueued = 1024 * 1024;  // KISS bytes waiting, per station
 };
 
 class Air : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr qint64 kMaxKissQueued = 1024 * 1024;
-
     explicit Air(AirConfig config, QObject* parent = nullptr);
     ~Air() override;
 

@@ -146,6 +146,12 @@ void PortStation::execute(const ModemCommand& c)
     switch (c.kind) {
     case ModemCommand::Kind::Wrong: reply("WRONG"); return;
     case ModemCommand::Kind::MyCall:
+        // Two stations with one call on one channel could not be told apart.
+        if (Node* other = m_air.find(c.call); other && other != this) {
+            note(QStringLiteral("%1 is another station's call").arg(c.call));
+            reply("WRONG");
+            return;
+        }
         setCall(c.call);
         reply("OK");
         return;

@@ -30,6 +30,8 @@ struct StationPorts {
     quint16 command = 0; // 0: any free pair of ports (command, command + 1)
     bool kiss = false;
     quint16 kissPort = 0; // 0: any free port
+
+    bool operator==(const StationPorts&) const = default;
 };
 
 class PortStation : public QObject, public Node {
