@@ -4,6 +4,7 @@
 #include "link/Estacion.h"
 
 #include "config/Ansi.h"
+#include "keying/PttController.h"
 
 namespace kolt::link {
 
@@ -27,10 +28,7 @@ void Estacion::ComprobarSockets()
     const bool datosCaido = m_datos.state() != QAbstractSocket::ConnectedState;
     if (!comandosCaido && !datosCaido) return;
 
-    m_enlace.enlazado = false;
-    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedRojo"));
-    m_modelo.FijarTooltipPanel(Panel::TCP, QStringLiteral("TCP link disconnected"));
-    ActualizarEstado();
+    MostrarSocketsCaidos();
 
     const QString host = config::HostDelModo(m_config);
     const quint16 puerto = config::PuertoDelModo(m_config);
@@ -47,9 +45,28 @@ void Estacion::ComprobarSockets()
     }
 }
 
+// A modem that dies or drops the link in the middle of a transmission
+// never sends its "PTT OFF": the transmitter must not stay on.
+void Estacion::SoltarPTTSiTransmite()
+{
+    if (m_ptt->Transmitiendo()) m_ptt->DesactivarPTT();
+}
+
+void Estacion::MostrarSocketsCaidos()
+{
+    SoltarPTTSiTransmite();
+    m_enlace.enlazado = false;
+    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedRojo"));
+    m_modelo.FijarTooltipPanel(Panel::TCP, QStringLiteral("TCP link disconnected"));
+    ActualizarEstado();
+}
+
 void Estacion::AlCaerSocket()
 {
-    if (m_cerrando || m_reintento.isActive()) return;
+    if (m_cerrando) return;
+    // The display follows the sockets at once; only the new attempt waits.
+    if (!SocketsArriba()) MostrarSocketsCaidos();
+    if (m_reintento.isActive()) return;
     const qint64 pasado =
         m_ultimoReintento.isValid() ? m_ultimoReintento.elapsed() : kReintentoMinimoMs;
     if (pasado >= kReintentoMinimoMs)
@@ -141,15 +158,16 @@ void Estacion::ProcesarComando(const QString& linea)
     } else if (linea.startsWith(QLatin1String("BUFFER "))) {
         emit bufferInformado(linea);
     } else if (linea == QLatin1String("DISCONNECTED")) {
+        SoltarPTTSiTransmite();
         ReiniciarEnlace();
         emit enlaceTerminado();
         ActualizarEstado();
     } else if (linea == QLatin1String("PTT ON")) {
         m_modelo.Habilitar(QStringLiteral("mnuCQ"), false);
         m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
-        emit pttPedido(true);
+        m_ptt->ActivarPTT();
     } else if (linea == QLatin1String("PTT OFF")) {
-        emit pttPedido(false);
+        m_ptt->DesactivarPTT();
         if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado) {
             m_modelo.Habilitar(QStringLiteral("mnuCQ"), true);
             m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), true);

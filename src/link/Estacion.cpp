@@ -5,6 +5,9 @@
 #include "config/LanzadorModem.h"
 #include "config/SessionLog.h"
 #include "config/SettingsStore.h"
+#include "keying/PttController.h"
+#include "keying/QtSerialLine.h"
+#include "keying/RadioCatalogue.h"
 
 #include <QDate>
 #include <QDir>
@@ -22,10 +25,37 @@ constexpr int kFuentes[] = {10, 11, 12, 16, 20};
 
 } // namespace
 
+// The keying state goes to the "PTT" panel; a port that will not open is
+// told to the operator.
+class Estacion::ObservadorPTT : public keying::PttObserver {
+public:
+    explicit ObservadorPTT(Estacion& e) : m_e(e) {}
+    void MostrarPTT(bool transmitiendo) override
+    {
+        const keying::PanelPTT p = keying::EstadoPanelPTT(transmitiendo);
+        m_e.m_modelo.FijarPanel(Panel::PTT, {p.texto, p.imagen, p.ayuda});
+    }
+    void Avisar(const QString& mensaje) override
+    {
+        m_e.operador().Mensaje(Icono::Exclamacion, mensaje);
+    }
+
+private:
+    Estacion& m_e;
+};
+
 Estacion::Estacion(Entorno entorno, QObject* parent)
     : QObject(parent), m_entorno(std::move(entorno)),
-      m_lanzador(std::make_unique<config::LanzadorModem>())
+      m_lanzador(std::make_unique<config::LanzadorModem>()),
+      m_observadorPTT(std::make_unique<ObservadorPTT>(*this))
 {
+    keying::SerialLine* puerto = m_entorno.puertoRadio;
+    if (!puerto) {
+        m_puertoRadio = std::make_unique<keying::QtSerialLine>();
+        puerto = m_puertoRadio.get();
+    }
+    m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
+
     // Close and Error re-run the socket check; queued, so that a socket
     // closed inside the check never re-enters it.
     for (QTcpSocket* s : {&m_comandos, &m_datos}) {
@@ -63,10 +93,12 @@ Estacion::Arranque Estacion::Iniciar()
         return Arranque::OtraCopia;
     }
 
+    keying::CargarRadios();
     Geometria g;
     g.top = m_config.topPosition;
     g.left = m_config.leftPosition;
     m_modelo.FijarTitulo(kTituloPrograma);
+    m_ptt->AbrirPuertoRadio();
     m_modelo.FijarTitulo(kTituloPrograma + m_config.myCallsign);
 
     ComprobarSockets();
@@ -88,12 +120,14 @@ Estacion::Arranque Estacion::Iniciar()
         AccionTamanoFuente(m_config.fontSize);
     if (m_config.colour == QLatin1String("White") || m_config.colour == QLatin1String("Black"))
         AccionColor(m_config.colour);
+    m_ptt->DesactivarPTT();
     return Arranque::Listo;
 }
 
 void Estacion::Cerrar(const Geometria& ventana)
 {
     if (m_config.autoLaunch == 1) m_lanzador->CerrarModem();
+    m_ptt->DesactivarPTT();
     m_cerrando = true;
     m_tmrComprobarSocket.stop();
     m_reintento.stop();
@@ -104,6 +138,7 @@ void Estacion::Cerrar(const Geometria& ventana)
         m_config.topPosition = ventana.top;
         m_config.leftPosition = ventana.left;
     }
+    m_ptt->CerrarPuertoRadio();
     m_ajustes->GuardarConfiguracion(m_config,
                                     config::EstadoVentana{static_cast<std::int16_t>(ventana.state),
                                                           ventana.width, ventana.height});

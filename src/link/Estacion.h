@@ -26,6 +26,11 @@ class LanzadorModem;
 class SettingsStore;
 } // namespace kolt::config
 
+namespace kolt::keying {
+class ControladorPTT;
+class SerialLine;
+} // namespace kolt::keying
+
 namespace kolt::link {
 
 inline const QString kTituloPrograma = QStringLiteral("KOLT Chat v1.4.1      ");
@@ -39,6 +44,7 @@ public:
         QString carpetaAjustes;  // where "KOLT Chat.ini" and the lock live
         QString escritorio;      // default of the "Path" keys
         Operador* operador = nullptr;
+        keying::SerialLine* puertoRadio = nullptr; // the radio's serial port; a real one when null
         int intervaloComprobacionMs = 5000;
     };
 
@@ -85,6 +91,7 @@ public:
     Operador& operador() { return *m_entorno.operador; }
     Enlace& enlace() { return m_enlace; }
     transfer::EstadoTransmision& transmision() { return m_transmision; }
+    keying::ControladorPTT& ptt() { return *m_ptt; }
     const Entorno& entorno() const { return m_entorno; }
     QString RutaAjustes() const;
     // Writes the settings record (the dialogs save when they close).
@@ -104,6 +111,8 @@ signals:
 private:
     void AlConectarSocket();
     void AlCaerSocket();
+    void MostrarSocketsCaidos();
+    void SoltarPTTSiTransmite();
     void RecibirComandos();
     void ReiniciarEnlace();
     void MarcarModo();
@@ -125,6 +134,10 @@ private:
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
     std::unique_ptr<config::SettingsStore> m_ajustes;
+    class ObservadorPTT;
+    std::unique_ptr<ObservadorPTT> m_observadorPTT;
+    std::unique_ptr<keying::SerialLine> m_puertoRadio;
+    std::unique_ptr<keying::ControladorPTT> m_ptt;
     bool m_cerrando = false;
 };
 

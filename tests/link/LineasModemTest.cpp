@@ -1,0 +1,106 @@
+#include "link/LineasModem.h"
+
+#include <gtest/gtest.h>
+
+using kolt::link::LineasModem;
+using kolt::link::ParsearConectado;
+
+namespace {
+
+struct Caso {
+    const char* nombre;
+    std::string flujo;
+    std::vector<std::string> lineas;
+    std::size_t pendientes; // bytes of an unfinished line left at the end
+};
+
+void PrintTo(const Caso& c, std::ostream* os)
+{
+    *os << c.nombre;
+}
+
+std::vector<std::string> Alimentar(LineasModem& l, const std::string& flujo,
+                                   std::vector<std::size_t> cortes)
+{
+    std::vector<std::string> todas;
+    std::size_t desde = 0;
+    cortes.push_back(flujo.size());
+    for (std::size_t hasta : cortes) {
+        for (auto& linea : l.feed(std::string_view(flujo).substr(desde, hasta - desde)))
+            todas.push_back(std::move(linea));
+        desde = hasta;
+    }
+    return todas;
+}
+
+class Lineas : public ::testing::TestWithParam<Caso> {};
+
+TEST_P(Lineas, SameLinesWholeByteByByteAndSplitAnywhere)
+{
+    const Caso& c = GetParam();
+    {
+        LineasModem l;
+        EXPECT_EQ(Alimentar(l, c.flujo, {}), c.lineas) << "whole";
+        EXPECT_EQ(l.pendientes(), c.pendientes);
+    }
+    {
+        LineasModem l;
+        std::vector<std::size_t> cada;
+        for (std::size_t i = 1; i < c.flujo.size(); ++i)
+            cada.push_back(i);
+        EXPECT_EQ(Alimentar(l, c.flujo, cada), c.lineas) << "byte by byte";
+    }
+    // Every offset of the short streams; for the oversize ones, the offsets
+    // around the limit and a sample elsewhere.
+    for (std::size_t corte = 0; corte <= c.flujo.size(); ++corte) {
+        const bool cerca =
+            corte + 3 >= LineasModem::kLineaMaxima && corte <= LineasModem::kLineaMaxima + 3;
+        if (c.flujo.size() > 256 && !cerca && corte % 4099 != 0 && corte + 8 < c.flujo.size())
+            continue;
+        LineasModem l;
+        EXPECT_EQ(Alimentar(l, c.flujo, {corte}), c.lineas) << "split at " << corte;
+    }
+}
+
+const std::string kLarga(LineasModem::kLineaMaxima + 10, 'X');
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Lineas,
+    ::testing::Values(Caso{"TwoLinesInOneArrival", "PTT ON\rPTT OFF\r", {"PTT ON", "PTT OFF"}, 0},
+                      Caso{"LineCompletedByLaterArrival",
+                           "BUFFER 10"
+                           "0\r",
+                           {"BUFFER 100"},
+                           0},
+                      Caso{"UnfinishedLineIsKept", "BUFFER 10", {}, 9},
+                      Caso{"CrLfEndsOneLine", "OK\r\nWRONG\r\n", {"OK", "WRONG"}, 0},
+                      Caso{"LfInsideALineIsKept", "A\nB\r", {"A\nB"}, 0},
+                      Caso{"EmptyLines", "\r\r", {"", ""}, 0},
+                      Caso{"TrailingBlankKept", "DISCONNECTED \r", {"DISCONNECTED "}, 0},
+                      Caso{"OversizeLineDiscardedUpToItsCr", kLarga + "\rOK\r", {"OK"}, 0},
+                      Caso{"OversizeLineNeverBuffered", kLarga, {}, 0}));
+
+TEST(ConnectedLine, FieldsAsTheLinkRecordKeepsThem)
+{
+    auto c = ParsearConectado("CONNECTED N0CALL-1 N0CALL-2 VIA N0CALL-3");
+    EXPECT_EQ(c.estacion1, "N0CALL-1");
+    EXPECT_EQ(c.estacion2, "N0CALL-2");
+    EXPECT_EQ(c.digi1, "N0CALL-3");
+    EXPECT_EQ(c.digi2, "");
+
+    c = ParsearConectado("CONNECTED K1 K2 VIA K3 NARROW");
+    EXPECT_EQ(c.digi1, "K3");
+    EXPECT_EQ(c.digi2, "");
+    c = ParsearConectado("CONNECTED K1 K2 VIA K3 K4 WIDE");
+    EXPECT_EQ(c.digi1, "K3");
+    EXPECT_EQ(c.digi2, "K4");
+    c = ParsearConectado("CONNECTED K1 K2");
+    EXPECT_EQ(c.digi1, "");
+    EXPECT_EQ(c.digi2, "");
+    EXPECT_EQ(c.campos.size(), 3u);
+
+    // Too few fields: the caller keeps the old stations.
+    EXPECT_EQ(ParsearConectado("CONNECTED K1").campos.size(), 2u);
+}
+
+} // namespace
