@@ -4,16 +4,19 @@
 //
 // DEFLATE caps codeword lengths (15 bits for literal/length and distance
 // codes, 7 for the code-length code), so plain Huffman construction is not
-// enough: a skewed distribution can ask for longer codes. Lengths here come
-// from the package-merge algorithm, which gives the optimal prefix code under
-// the cap. It works level by level from the deepest allowed length: each
-// level's list is the symbols (sorted by frequency) merged with "packages",
-// pairs of consecutive items of the level below. The 2n-2 cheapest items of
-// the top list decide everything; a symbol's length is the number of levels
-// at which it is among the chosen items. Because the chosen items of every
-// level form a prefix of that level's list, it suffices to count, per level,
-// how many of its first k items are symbols and how many are packages: the
-// packages among them set k for the next level down.
+// always enough: a skewed distribution can ask for longer codes. Lengths
+// come from plain Huffman construction (two queues over the sorted
+// frequencies) when it stays within the cap, which is nearly always, and
+// otherwise from the package-merge algorithm, which gives the optimal prefix
+// code under the cap. Package-merge works level by level from the deepest
+// allowed length: each level's list is the symbols (sorted by frequency)
+// merged with "packages", pairs of consecutive items of the level below. The
+// 2n-2 cheapest items of the top list decide everything; a symbol's length
+// is the number of levels at which it is among the chosen items. Because the
+// chosen items of every level form a prefix of that level's list, it
+// suffices to count, per level, how many of its first k items are symbols
+// and how many are packages: the packages among them set k for the next
+// level down.
 //
 // The codes are given back bit-reversed, ready to be written least
 // significant bit first as the format requires.

@@ -10,19 +10,24 @@ namespace kolt::deflate {
 
 namespace {
 
-constexpr unsigned kHash4Bits = 15;
-constexpr unsigned kHash3Bits = 14;
-constexpr unsigned kPrevMask = 32767; // prev[] holds the last 32,768 positions
-// An empty slot: far enough back that every distance check rejects it.
-constexpr std::int32_t kEmpty = -(1 << 30);
+constexpr unsigned kMaxHash4Bits = 15;
+constexpr unsigned kMaxHash3Bits = 14;
+constexpr unsigned kMinHashBits = 8;
+constexpr std::size_t kMaxPrev = 32768; // prev[] holds at most the last 32,768 positions
 
-inline std::uint32_t Hash4(std::uint32_t next4)
+// Multiplicative hash of a 32-bit value to its top `bits` bits; the 3-byte
+// hash shifts the fourth byte out first.
+inline std::uint32_t Hash(std::uint32_t v, unsigned bits)
 {
-    return (next4 * 0x9E3779B1u) >> (32 - kHash4Bits);
+    return (v * 0x9E3779B1u) >> (32 - bits);
 }
-inline std::uint32_t Hash3(std::uint32_t next4)
+
+// Table widths for `size` bytes of input: small inputs get small tables,
+// which are quicker to set up than to search.
+inline unsigned TableBits(std::size_t size, unsigned maxBits)
 {
-    return ((next4 << 8) * 0x9E3779B1u) >> (32 - kHash3Bits);
+    const auto wanted = static_cast<unsigned>(std::bit_width(size));
+    return std::clamp(wanted, kMinHashBits, maxBits);
 }
 
 // Length of the common prefix of a and b, knowing the first `from` bytes agree.
@@ -45,12 +50,18 @@ struct Match {
     unsigned distance;
 };
 
+// The tables hold positions plus kBias, so that a zeroed slot stands for a
+// position so far back that every distance check rejects it, and the
+// tables start as cheap zeroed memory.
 class HashChains {
 public:
     HashChains(std::span<const std::uint8_t> input, unsigned maxMatch, unsigned nice)
         : m_in(input.data()), m_size(input.size()), m_maxMatch(maxMatch), m_nice(nice),
-          m_head4(std::size_t{1} << kHash4Bits, kEmpty),
-          m_head3(std::size_t{1} << kHash3Bits, kEmpty), m_prev(kPrevMask + 1, kEmpty)
+          m_hash4Bits(TableBits(input.size(), kMaxHash4Bits)),
+          m_hash3Bits(TableBits(input.size(), kMaxHash3Bits)),
+          m_prevMask(std::min(kMaxPrev, std::bit_ceil(std::max<std::size_t>(input.size(), 1))) - 1),
+          m_head4(std::size_t{1} << m_hash4Bits), m_head3(std::size_t{1} << m_hash3Bits),
+          m_prev(m_prevMask + 1)
     {
     }
 
@@ -63,35 +74,35 @@ public:
         m_next = p + 1;
         if (p + 4 > m_size) return {0, 0};
         const std::uint8_t* cur = m_in + p;
-        const auto pos = static_cast<std::int32_t>(p);
+        const auto pos = static_cast<std::uint32_t>(p + kBias);
         const std::uint32_t next4 = LoadLE32(cur);
 
-        std::int32_t& head3 = m_head3[Hash3(next4)];
-        const std::int32_t near = head3;
+        std::uint32_t& head3 = m_head3[Hash(next4 << 8, m_hash3Bits)];
+        const std::uint32_t near = head3;
         head3 = pos;
-        std::int32_t& head4 = m_head4[Hash4(next4)];
-        std::int32_t cand = head4;
-        m_prev[p & kPrevMask] = cand;
+        std::uint32_t& head4 = m_head4[Hash(next4, m_hash4Bits)];
+        std::uint32_t cand = head4;
+        m_prev[p & m_prevMask] = cand;
         head4 = pos;
 
         const auto maxLen = static_cast<unsigned>(std::min<std::size_t>(m_maxMatch, m_size - p));
         Match best{shorterThan, 0};
-        if (best.length < kMinMatch && near >= pos - static_cast<std::int32_t>(kTooFar) &&
-            ((LoadLE32(m_in + near) ^ next4) & 0xFFFFFFu) == 0) {
-            best = {kMinMatch, static_cast<unsigned>(pos - near)};
+        if (best.length < kMinMatch && near + kTooFar >= pos &&
+            ((LoadLE32(At(near)) ^ next4) & 0xFFFFFFu) == 0) {
+            best = {kMinMatch, pos - near};
         }
         if (best.length >= maxLen) return best.distance != 0 ? best : Match{0, 0};
 
-        const std::int32_t limit = pos - static_cast<std::int32_t>(kMaxEncoderDistance);
+        const std::uint32_t limit = pos - kMaxEncoderDistance;
         // Bytes best-3 .. best of a candidate must agree for it to be longer.
         unsigned tailAt = best.length >= 4 ? best.length - 3 : 0;
         std::uint32_t tail = LoadLE32(cur + tailAt);
-        for (; cand >= limit && chain != 0; --chain, cand = m_prev[cand & kPrevMask]) {
-            const std::uint8_t* earlier = m_in + cand;
+        for (; cand >= limit && chain != 0; --chain, cand = m_prev[cand & m_prevMask]) {
+            const std::uint8_t* earlier = At(cand);
             if (LoadLE32(earlier + tailAt) != tail || LoadLE32(earlier) != next4) continue;
             const unsigned len = MatchLength(earlier, cur, 4, maxLen);
             if (len <= best.length) continue;
-            best = {len, static_cast<unsigned>(pos - cand)};
+            best = {len, pos - cand};
             if (len >= m_nice || len >= maxLen) break;
             tailAt = len - 3;
             tail = LoadLE32(cur + tailAt);
@@ -105,24 +116,34 @@ public:
         const std::size_t last = std::min(end, m_size >= 4 ? m_size - 3 : 0);
         for (std::size_t p = m_next; p < last; ++p) {
             const std::uint32_t next4 = LoadLE32(m_in + p);
-            const auto pos = static_cast<std::int32_t>(p);
-            m_head3[Hash3(next4)] = pos;
-            std::int32_t& head4 = m_head4[Hash4(next4)];
-            m_prev[p & kPrevMask] = head4;
+            const auto pos = static_cast<std::uint32_t>(p + kBias);
+            m_head3[Hash(next4 << 8, m_hash3Bits)] = pos;
+            std::uint32_t& head4 = m_head4[Hash(next4, m_hash4Bits)];
+            m_prev[p & m_prevMask] = head4;
             head4 = pos;
         }
         m_next = std::max(m_next, end);
     }
 
 private:
+    // kBias exceeds the farthest distance, so a zeroed slot is out of reach;
+    // the prev[] mask keeps the bias's low bits out of the index (it is a
+    // multiple of every mask + 1).
+    static constexpr std::uint32_t kBias = 2 * kMaxPrev;
+
+    const std::uint8_t* At(std::uint32_t biased) const { return m_in + (biased - kBias); }
+
     const std::uint8_t* m_in;
     std::size_t m_size;
     unsigned m_maxMatch;
     unsigned m_nice;
+    unsigned m_hash4Bits;
+    unsigned m_hash3Bits;
+    std::size_t m_prevMask;
     std::size_t m_next = 0;
-    std::vector<std::int32_t> m_head4;
-    std::vector<std::int32_t> m_head3;
-    std::vector<std::int32_t> m_prev;
+    std::vector<std::uint32_t> m_head4;
+    std::vector<std::uint32_t> m_head3;
+    std::vector<std::uint32_t> m_prev;
 };
 
 } // namespace
