@@ -76,6 +76,25 @@ TEST(Air, ChunkSizesFollowTheSeed)
     EXPECT_NE(chunkSizes(100, 6), first);
 }
 
+TEST(Air, ASlowAirStillSendsPacketsNotSingleBytes)
+{
+    AirConfig config = quick();
+    config.airRate = 500;
+    config.tickMs = 10; // 5 bytes a tick
+    Air air(config);
+    Recorder a(air, "N0CALL-1"), b(air, "N0CALL-3");
+    ASSERT_TRUE(air.placeCall(&a, {"N0CALL-1", "N0CALL-3", {}}));
+    ASSERT_TRUE(waitUntil([&] { return b.events.size() == 1; }));
+    air.transmit(&a, "5 hello");
+    ASSERT_TRUE(waitUntil([&] { return b.data.size() == 7; }));
+    air.transmit(&a, QByteArray(150, 'p'));
+    ASSERT_TRUE(waitUntil([&] { return b.data.size() == 157; }));
+    ASSERT_GE(b.chunks.size(), 3);
+    EXPECT_EQ(b.chunks.first(), 7) << "a small frame goes whole";
+    for (qsizetype i = 1; i + 1 < b.chunks.size(); ++i)
+        EXPECT_GE(b.chunks[i], Air::kMinSlice) << "chunk " << i;
+}
+
 TEST(Air, EachKissFrameIsOneDeliveryToEveryOtherStation)
 {
     Air air(quick());

@@ -150,6 +150,11 @@ struct Broken {
     int framesBefore;
 };
 
+void PrintTo(const Broken& b, std::ostream* os)
+{
+    *os << b.name;
+}
+
 class FrameReaderFails : public ::testing::TestWithParam<Broken> {};
 
 TEST_P(FrameReaderFails, AndStaysFailedUntilReset)

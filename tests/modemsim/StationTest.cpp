@@ -133,12 +133,12 @@ QList<qint64> bufferReports(HostClient& h, const QByteArray& bandwidth, qsizetyp
 TEST_F(Station, BufferCountsDownAtTheAirRateScaledByBandwidth)
 {
     Options o = quickOptions();
-    o.air.airRate = 23000;
+    o.air.airRate = 46000;
     o.air.tickMs = 10;
     start(o);
     link(A, B);
     for (const auto& [command, perTick] :
-         {std::pair{"BW2300", 230}, {"BW500", 50}, {"BW2750", 275}}) {
+         {std::pair{"BW2300", 460}, {"BW500", 100}, {"BW2750", 550}}) {
         SCOPED_TRACE(command);
         const QList<qint64> r = bufferReports(host(A), command, 1000);
         ASSERT_GE(r.size(), 2);

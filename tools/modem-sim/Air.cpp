@@ -296,7 +296,10 @@ void Air::serve(Radio& r)
         r.kiss.pop_front();
     }
 
-    if (r.waiting() > 0 && used < allowed) {
+    // Without a chunk limit the air carries packets, not single bytes: a
+    // slice waits until it can hold kMinSlice bytes (or all that is left).
+    const qint64 minSlice = m_config.maxChunk > 0 ? 1 : std::min(kMinSlice, r.waiting());
+    if (r.waiting() > 0 && allowed - used >= minSlice) {
         qint64 n = std::min(r.waiting(), allowed - used);
         if (m_config.maxChunk > 0)
             n = std::min<qint64>(

@@ -23,8 +23,11 @@
 // bandwidth, 2300 Hz being the nominal one), counted in whole ticks rather
 // than wall-clock time, so a run with the same options and input sends the
 // same slices. At rate 0 the tick is a zero timer and each tick sends all
-// that waits. With a chunk limit, a tick delivers one chunk of random size
-// (from the seeded generator) so that receivers see frames cut anywhere.
+// that waits. A slice holds at least kMinSlice bytes (or all that waits), as a
+// modem sends packets: at any rate, a frame that starts a transmission has
+// its header whole in its first chunk. With a chunk limit instead, a tick
+// delivers one chunk of random size from 1 to the limit (from the seeded
+// generator) so that receivers see frames cut anywhere.
 //
 // Memory: a station may have at most maxQueued data bytes waiting; writing
 // more aborts its link. KISS frames beyond maxKissQueued waiting bytes are
@@ -64,6 +67,8 @@ class Air : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr qint64 kMinSlice = 64;
+
     explicit Air(AirConfig config, QObject* parent = nullptr);
     ~Air() override;
 
