@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace kolt::modemsim {
 
 // A radio link between two stations, as both ends see it.

@@ -50,7 +50,7 @@ void Robot::onBuffer(qint64 queued)
 
 void Robot::onData(QByteArrayView chunk)
 {
-    if (!m_linked) return;
+    if (!m_linked || m_reader.failed()) return; // an abort is on its way
     for (const DataFrame& frame : m_reader.feed(chunk))
         answer(frame);
     if (m_reader.failed()) {
