@@ -8,6 +8,7 @@
 #include "keying/PttController.h"
 #include "keying/QtSerialLine.h"
 #include "keying/RadioCatalogue.h"
+#include "transfer/CanalDatos.h"
 
 #include <QDate>
 #include <QDir>
@@ -55,6 +56,7 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
         puerto = m_puertoRadio.get();
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
+    m_canal = std::make_unique<transfer::CanalDatos>(*this);
 
     // Close and Error re-run the socket check; queued, so that a socket
     // closed inside the check never re-enters it.

@@ -31,6 +31,10 @@ class ControladorPTT;
 class SerialLine;
 } // namespace kolt::keying
 
+namespace kolt::transfer {
+class CanalDatos;
+}
+
 namespace kolt::link {
 
 inline const QString kTituloPrograma = QStringLiteral("KOLT Chat v1.4.1      ");
@@ -92,6 +96,7 @@ public:
     Enlace& enlace() { return m_enlace; }
     transfer::EstadoTransmision& transmision() { return m_transmision; }
     keying::ControladorPTT& ptt() { return *m_ptt; }
+    transfer::CanalDatos& canalDatos() { return *m_canal; }
     const Entorno& entorno() const { return m_entorno; }
     QString RutaAjustes() const;
     // Writes the settings record (the dialogs save when they close).
@@ -107,6 +112,8 @@ signals:
     void bufferInformado(const QString& linea); // "BUFFER n"
     void enlaceTerminado();                     // "DISCONNECTED", before the display refresh
     void pttPedido(bool transmitir);            // "PTT ON" / "PTT OFF"
+    // The connect dialog started a call and closed: the broadcast dialog closes too.
+    void conexionIniciada();
 
 private:
     void AlConectarSocket();
@@ -138,6 +145,7 @@ private:
     std::unique_ptr<ObservadorPTT> m_observadorPTT;
     std::unique_ptr<keying::SerialLine> m_puertoRadio;
     std::unique_ptr<keying::ControladorPTT> m_ptt;
+    std::unique_ptr<transfer::CanalDatos> m_canal; // the data port: chat and file frames
     bool m_cerrando = false;
 };
 

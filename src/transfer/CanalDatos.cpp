@@ -1,0 +1,267 @@
+#include "transfer/CanalDatos.h"
+
+#include "config/Ansi.h"
+#include "link/Estacion.h"
+
+namespace kolt::transfer {
+
+using link::Panel;
+
+namespace {
+
+const QString kErrorEnlace =
+    QStringLiteral("Link Error - Received data stream not correct format.\r\n");
+const QString kFinLinea = QStringLiteral("\r\n");
+
+// The transmit box may hold line breaks of any kind (pasted text); the wire
+// and the screen carry CR LF.
+QString ConSaltosCRLF(QString texto)
+{
+    texto.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    texto.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    texto.replace(QLatin1Char('\n'), kFinLinea);
+    return texto;
+}
+
+} // namespace
+
+CanalDatos::CanalDatos(link::Estacion& estacion, QObject* parent)
+    : QObject(parent), m_estacion(estacion)
+{
+    QTcpSocket& datos = m_estacion.socketDatos();
+    connect(&datos, &QTcpSocket::readyRead, this,
+            [this, &datos] { RecibirDatos(datos.readAll()); });
+    // A new connection is a new stream: nothing of the old one continues in it.
+    connect(&datos, &QTcpSocket::connected, this, &CanalDatos::OlvidarRecepcion);
+    connect(&m_estacion, &link::Estacion::bufferInformado, this, &CanalDatos::ProcesarBuffer);
+    connect(&m_estacion, &link::Estacion::enlaceTerminado, this,
+            &CanalDatos::ReiniciarTransferencias);
+}
+
+CanalDatos::~CanalDatos() = default;
+
+void CanalDatos::EnviarTexto()
+{
+    EstadoTransmision& tx = m_estacion.transmision();
+    // One frame in flight at a time: a second one would overwrite the echo
+    // of the first.
+    if (tx.bytesPendientes != 0) return;
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    const QString texto = ConSaltosCRLF(modelo.textoTransmision());
+    if (texto.isEmpty()) return;
+
+    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
+    modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
+    modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    const QByteArray carga = config::ATextoAnsi(texto);
+    tx.ecoPendiente = texto + kFinLinea;
+    tx.estadoEnvio = Envio::Texto;
+    EntregarTrama(QByteArray::fromStdString(Cabecera(std::size_t(carga.size()), Marcador::Texto)) +
+                  carga);
+    modelo.FijarProgreso(0);
+    modelo.FijarTextoTransmision(QString());
+    modelo.Habilitar(QStringLiteral("mnuClear"), false);
+}
+
+void CanalDatos::EntregarTrama(const QByteArray& trama)
+{
+    // A socket that is down takes nothing; the send stays in flight until
+    // the link is reset, as with any lost send.
+    QTcpSocket& datos = m_estacion.socketDatos();
+    if (datos.state() == QAbstractSocket::ConnectedState) datos.write(trama);
+    m_estacion.transmision().bytesPendientes = trama.size();
+}
+
+void CanalDatos::RecibirDatos(QByteArrayView bloque)
+{
+    if (bloque.isEmpty()) return;
+    CabeceraRemota();
+    // After a malformed stream nothing is trusted until the link ends.
+    if (m_receptor.fallido()) return;
+
+    m_empezoAqui = false;
+    const std::span<const EventoTrama> eventos = m_receptor.feed(std::span(
+        reinterpret_cast<const std::uint8_t*>(bloque.data()), std::size_t(bloque.size())));
+    const quint64 generacion = m_generacion;
+    for (std::size_t i = 0; i < eventos.size() && generacion == m_generacion; ++i) {
+        const EventoTrama& e = eventos[i];
+        switch (e.tipo) {
+        case EventoTrama::Tipo::Inicio: AlIniciarTrama(eventos.subspan(i + 1), e); break;
+        case EventoTrama::Tipo::Carga:
+            if (!m_esArchivo)
+                m_texto.append(reinterpret_cast<const char*>(e.carga.data()),
+                               qsizetype(e.carga.size()));
+            else if (m_archivos)
+                m_archivos->CargaRecibida(e.carga);
+            break;
+        case EventoTrama::Tipo::Fin: AlTerminarTrama(e); break;
+        case EventoTrama::Tipo::Error: ErrorDeEnlace(); return;
+        }
+    }
+    // A handler that ended the link has already reset the display.
+    if (generacion != m_generacion) return;
+
+    if (m_receptor.enTrama()) {
+        MostrarProgreso(m_receptor.recibidos(), m_receptor.esperados(),
+                        QStringLiteral(" Bytes Rcvd"), QStringLiteral("Descargando"));
+        link::ModeloVentana& modelo = m_estacion.modelo();
+        modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
+        modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    }
+}
+
+void CanalDatos::CabeceraRemota()
+{
+    EstadoTransmision& tx = m_estacion.transmision();
+    if (tx.ultimoEmisor == Emisor::Remoto) return;
+    // The chat text received so far is kept: a header written in the middle
+    // of a frame (after an own echo) must not cut the frame's text.
+    m_estacion.modelo().AgregarRecepcion(QLatin1Char('<') + m_estacion.enlace().Remota() +
+                                         kFinLinea);
+    tx.ultimoEmisor = Emisor::Remoto;
+}
+
+void CanalDatos::AlIniciarTrama(std::span<const EventoTrama> siguen, const EventoTrama& inicio)
+{
+    m_empezoAqui = true;
+    m_esArchivo = EsArchivo(inicio.marcador);
+    m_texto.clear();
+    if (!m_esArchivo) {
+        // Grown as the payload comes: an announced length is only a claim.
+        m_texto.reserve(qsizetype(std::min<std::uint32_t>(inicio.longitud, 64 * 1024)));
+        return;
+    }
+    if (!m_archivos) return;
+    InicioArchivo a{inicio.marcador, inicio.longitud, inicio.cabecera, inicio.cabecera};
+    for (const EventoTrama& e : siguen) {
+        if (e.tipo != EventoTrama::Tipo::Carga) break;
+        a.enEsteBloque += e.carga.size();
+    }
+    m_archivos->InicioRecepcion(a);
+}
+
+void CanalDatos::AlTerminarTrama(const EventoTrama& fin)
+{
+    MostrarProgreso(fin.total(), fin.total(), QStringLiteral(" Bytes Rcvd"),
+                    QStringLiteral("Descargando"));
+    if (m_estacion.transmision().bytesPendientes == 0) {
+        RestaurarControles();
+        LimpiarIndicadores();
+    }
+    if (m_esArchivo) {
+        if (m_archivos) m_archivos->FinRecepcion(m_empezoAqui);
+    } else {
+        MostrarMensaje(config::DeTextoAnsi(m_texto));
+        m_texto.clear();
+        m_estacion.modelo().AgregarRecepcion(kFinLinea);
+    }
+    m_esArchivo = false;
+}
+
+void CanalDatos::ErrorDeEnlace()
+{
+    m_texto.clear();
+    m_estacion.modelo().AgregarRecepcion(kErrorEnlace);
+    m_estacion.Abortar();
+}
+
+void CanalDatos::ProcesarBuffer(const QString& linea)
+{
+    const QStringList campos = linea.split(QLatin1Char(' '));
+    if (campos.size() != 2) return;
+    // A count that is not a number (or is negative) is no report at all:
+    // it must not complete a send.
+    bool numero = false;
+    qint64 n = campos[1].toLongLong(&numero);
+    if (!numero || n < 0) return;
+
+    EstadoTransmision& tx = m_estacion.transmision();
+    if (tx.bytesPendientes == 0) return;
+    n = std::min<qint64>(n, tx.bytesPendientes);
+    const std::uint64_t enviados = std::uint64_t(tx.bytesPendientes - n);
+    m_estacion.modelo().FijarProgreso(Porcentaje(enviados, std::uint64_t(tx.bytesPendientes)));
+    m_estacion.modelo().FijarPanel(Panel::Bytes,
+                                   {QString::number(enviados) + QStringLiteral(" Bytes Sent"),
+                                    QStringLiteral("Subiendo"), QString()});
+    if (n != 0) return;
+
+    if (tx.estadoEnvio == Envio::Archivo) {
+        if (m_archivos) m_archivos->EnvioTerminado(tx.bytesPendientes);
+    } else if (tx.estadoEnvio == Envio::Texto) {
+        CabeceraPropia();
+        MostrarMensaje(tx.ecoPendiente);
+        tx.ecoPendiente.clear();
+    }
+
+    tx.bytesPendientes = 0;
+    LimpiarIndicadores();
+    tx.ultimoEmisor = Emisor::Propio;
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.Habilitar(QStringLiteral("txtTXChat"), true);
+    modelo.Habilitar(QStringLiteral("mnuClear"), true);
+    RestaurarControles();
+    modelo.EnfocarTransmision();
+}
+
+void CanalDatos::ReiniciarTransferencias()
+{
+    EstadoTransmision& tx = m_estacion.transmision();
+    tx.ultimoEmisor = Emisor::Nadie;
+    tx.bytesPendientes = 0;
+    tx.estadoEnvio = Envio::Ninguno;
+    OlvidarRecepcion();
+}
+
+void CanalDatos::OlvidarRecepcion()
+{
+    if (m_receptor.enTrama() && m_esArchivo && m_archivos) m_archivos->RecepcionAbandonada();
+    m_receptor.reset();
+    ++m_generacion;
+    m_esArchivo = false;
+    m_texto = QByteArray(); // frees a large partial text too
+}
+
+void CanalDatos::CabeceraPropia()
+{
+    EstadoTransmision& tx = m_estacion.transmision();
+    if (tx.ultimoEmisor == Emisor::Propio) return;
+    m_estacion.modelo().AgregarRecepcion(QLatin1Char('>') + m_estacion.config().myCallsign +
+                                         kFinLinea);
+}
+
+void CanalDatos::MostrarMensaje(const QString& texto)
+{
+    m_estacion.modelo().AgregarRecepcionCortando(texto, kRecepcionMaxima);
+}
+
+void CanalDatos::MostrarProgreso(std::uint64_t hechos, std::uint64_t total, const QString& sufijo,
+                                 const QString& imagen)
+{
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.FijarProgreso(Porcentaje(hechos, total));
+    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
+    modelo.FijarPanel(Panel::Bytes, {QString::number(hechos) + sufijo, imagen, QString()});
+}
+
+void CanalDatos::LimpiarIndicadores()
+{
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.FijarPanel(Panel::Bytes, {});
+    modelo.Mostrar(QStringLiteral("ProgressBar"), false);
+}
+
+// The Send button and Send File come back only where the link state allows
+// them: not while disconnecting, not without a link, not while a frame is
+// still being sent or received.
+void CanalDatos::RestaurarControles()
+{
+    const link::Enlace& enlace = m_estacion.enlace();
+    if (!enlace.enlazado || enlace.desconectando || m_estacion.transmision().bytesPendientes != 0 ||
+        m_receptor.enTrama())
+        return;
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.Mostrar(QStringLiteral("cmdEnviar"), true);
+    modelo.Habilitar(QStringLiteral("mnuSendFile"), true);
+}
+
+} // namespace kolt::transfer

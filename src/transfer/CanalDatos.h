@@ -1,0 +1,77 @@
+#pragma once
+// The data channel of the station: chat text out as frames, frames in from
+// the data socket, the modem's buffer reports that complete every send, and
+// the receive-screen conventions the file transfers share.
+//
+// It owns no socket: it writes to and reads from the station's data socket,
+// and acts on the station's "BUFFER" and "DISCONNECTED" reports. The file
+// side of a frame goes to a ManejadorArchivos (file transfer); sending a file
+// uses EntregarTrama and the screen helpers below like EnviarTexto does.
+
+#include "transfer/ManejadorArchivos.h"
+#include "transfer/Tramas.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+
+namespace kolt::link {
+class Estacion;
+}
+
+namespace kolt::transfer {
+
+// The receive screen keeps this many characters when a completed message is added.
+inline constexpr qsizetype kRecepcionMaxima = 64000;
+
+class CanalDatos : public QObject {
+    Q_OBJECT
+public:
+    explicit CanalDatos(link::Estacion& estacion, QObject* parent = nullptr);
+    ~CanalDatos() override;
+
+    // Sends the transmit box as one chat frame (the Send button and Enter).
+    void EnviarTexto();
+    // The receive dispatcher: every chunk the data socket delivers.
+    void RecibirDatos(QByteArrayView bloque);
+    // "BUFFER n" from the modem (upper-cased line): progress and completion.
+    void ProcesarBuffer(const QString& linea);
+    // "DISCONNECTED": whatever was half sent or half received is abandoned.
+    void ReiniciarTransferencias();
+
+    // The file branch; null (the default) drops file frames after counting them.
+    void FijarManejadorArchivos(ManejadorArchivos* manejador) { m_archivos = manejador; }
+
+    // For file sending. Writes a whole frame to the data socket in one call;
+    // it stays in flight (BytesPendientes) until the modem reports it gone.
+    // The caller sets EstadoEnvio and the in-flight controls.
+    void EntregarTrama(const QByteArray& trama);
+    // ">" + own call before a block of this station, unless it wrote the last one.
+    void CabeceraPropia();
+    // A completed message: appended with the 64,000-character cut.
+    void MostrarMensaje(const QString& texto);
+    // The receive side is in the middle of a frame.
+    bool Recibiendo() const { return m_receptor.enTrama(); }
+
+private:
+    void CabeceraRemota();
+    void AlIniciarTrama(std::span<const EventoTrama> siguen, const EventoTrama& inicio);
+    void AlTerminarTrama(const EventoTrama& fin);
+    void ErrorDeEnlace();
+    void OlvidarRecepcion();
+    void MostrarProgreso(std::uint64_t hechos, std::uint64_t total, const QString& sufijo,
+                         const QString& imagen);
+    void LimpiarIndicadores();
+    void RestaurarControles();
+
+    link::Estacion& m_estacion;
+    ReceptorTramas m_receptor;
+    ManejadorArchivos* m_archivos = nullptr;
+    bool m_esArchivo = false;  // the frame being received carries a file
+    bool m_empezoAqui = false; // that frame started in the chunk being handled
+    QByteArray m_texto;        // the chat payload received so far
+    quint64 m_generacion = 0;  // counts resets, so a chunk stops when one happens under it
+};
+
+} // namespace kolt::transfer
