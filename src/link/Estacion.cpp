@@ -2,6 +2,7 @@
 
 #include "link/Estacion.h"
 
+#include "broadcast/EnlaceKISS.h"
 #include "config/LanzadorModem.h"
 #include "config/SessionLog.h"
 #include "config/SettingsStore.h"
@@ -57,6 +58,7 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
     m_canal = std::make_unique<transfer::CanalDatos>(*this);
+    m_kiss = std::make_unique<broadcast::EnlaceKISS>(*this);
 
     // Close and Error re-run the socket check; queued, so that a socket
     // closed inside the check never re-enters it.
@@ -66,7 +68,10 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
         connect(s, &QTcpSocket::errorOccurred, this, &Estacion::AlCaerSocket, Qt::QueuedConnection);
     }
     connect(&m_comandos, &QTcpSocket::readyRead, this, &Estacion::RecibirComandos);
-    connect(&m_tmrComprobarSocket, &QTimer::timeout, this, &Estacion::ComprobarSockets);
+    connect(&m_tmrComprobarSocket, &QTimer::timeout, this, [this] {
+        ComprobarSockets();
+        m_kiss->AbrirKISS();
+    });
     m_reintento.setSingleShot(true);
     connect(&m_reintento, &QTimer::timeout, this, &Estacion::ComprobarSockets);
 }
@@ -104,6 +109,7 @@ Estacion::Arranque Estacion::Iniciar()
     m_modelo.FijarTitulo(kTituloPrograma + m_config.myCallsign);
 
     ComprobarSockets();
+    m_kiss->AbrirKISS();
 
     m_tmrComprobarSocket.stop();
     m_tmrComprobarSocket.setInterval(m_entorno.intervaloComprobacionMs);

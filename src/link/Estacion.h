@@ -26,6 +26,10 @@ class LanzadorModem;
 class SettingsStore;
 } // namespace kolt::config
 
+namespace kolt::broadcast {
+class EnlaceKISS;
+}
+
 namespace kolt::keying {
 class ControladorPTT;
 class SerialLine;
@@ -97,6 +101,7 @@ public:
     transfer::EstadoTransmision& transmision() { return m_transmision; }
     keying::ControladorPTT& ptt() { return *m_ptt; }
     transfer::CanalDatos& canalDatos() { return *m_canal; }
+    broadcast::EnlaceKISS& kiss() { return *m_kiss; }
     const Entorno& entorno() const { return m_entorno; }
     QString RutaAjustes() const;
     // Writes the settings record (the dialogs save when they close).
@@ -145,6 +150,7 @@ private:
     std::unique_ptr<ObservadorPTT> m_observadorPTT;
     std::unique_ptr<keying::SerialLine> m_puertoRadio;
     std::unique_ptr<keying::ControladorPTT> m_ptt;
+    std::unique_ptr<broadcast::EnlaceKISS> m_kiss;
     std::unique_ptr<transfer::CanalDatos> m_canal; // the data port: chat and file frames
     bool m_cerrando = false;
 };

@@ -5,9 +5,11 @@
 #include "ui/Iconos.h"
 #include "ui/PanelEstado.h"
 #include "ui/frmAbout.h"
+#include "ui/frmBroadcast.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -53,6 +55,7 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     CrearMenus();
     CrearControles();
     CrearBarraEstado();
+    EngancharBroadcast(*this, estacion);
 
     connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,
             &frmKoltChat::AgregarRecepcion);
@@ -372,6 +375,10 @@ void frmKoltChat::closeEvent(QCloseEvent* event)
     if (!m_cerrado) {
         m_cerrado = true;
         m_estacion.Cerrar(GeometriaActual());
+        // The other windows go too; they see the station closing and leave
+        // the saving to it.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible()) w->close();
     }
     event->accept();
 }

@@ -1,0 +1,129 @@
+// CQ calls and broadcasts to "ALL": sending them, and the line each one,
+// sent or heard, puts on the receive screen.
+
+#include "broadcast/EnlaceKISS.h"
+
+#include "broadcast/Mensajes.h"
+#include "config/Ansi.h"
+#include "config/UtcClock.h"
+#include "link/Estacion.h"
+
+namespace kolt::broadcast {
+
+namespace {
+
+// The receive screen keeps its last characters only, as after a chat line:
+// a flood of frames from the air must not grow it without bound.
+constexpr qsizetype kRecepcionMaxima = 64000;
+
+// What the frame builders need from the settings, in the text form the
+// destination wants: 8-bit wire text for the air, UTF-8 for the screen.
+Estacion DatosEstacion(const config::Configuracion& c, bool paraElAire)
+{
+    const auto texto = [paraElAire](const QString& s) {
+        return paraElAire ? config::ATextoAnsi(s).toStdString() : s.toStdString();
+    };
+    Estacion e;
+    e.modo = ModoDesdeTexto(c.koltMode.toStdString());
+    e.miIndicativo = texto(c.myCallsign);
+    e.via1 = texto(c.via1);
+    e.via2 = texto(c.via2);
+    e.anchoHF = texto(c.koltHFBW);
+    return e;
+}
+
+// The message as it goes out: at most kLimiteMensaje characters, and as
+// many bytes (a double-byte code page could make more of them).
+QByteArray BytesDelMensaje(QString& mensaje)
+{
+    mensaje.truncate(kLimiteMensaje);
+    QByteArray bytes = config::ATextoAnsi(mensaje);
+    while (bytes.size() > static_cast<qsizetype>(kLimiteMensaje)) {
+        mensaje.chop(mensaje.size() > 1 && mensaje.back().isLowSurrogate() ? 2 : 1);
+        bytes = config::ATextoAnsi(mensaje);
+    }
+    return bytes;
+}
+
+QString Texto(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+void EnlaceKISS::AgregarLinea(const std::string& linea)
+{
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.AgregarRecepcionCortando(QString::fromStdString(linea), kRecepcionMaxima);
+    modelo.EnfocarTransmision();
+}
+
+void EnlaceKISS::MostrarBroadcast(const QString& origen, const QString& via1, const QString& via2,
+                                  const QString& marcador, const QString& mensaje)
+{
+    AgregarLinea(LineaBroadcast(origen.toStdString(), via1.toStdString(), via2.toStdString(),
+                                marcador.toStdString(), mensaje.toStdString(),
+                                config::HoraUTC().toStdString()));
+}
+
+void EnlaceKISS::MostrarCQ(const QString& indicativo, const QString& via1, const QString& via2,
+                           const QString& ancho, const QString& marcador)
+{
+    AgregarLinea(LineaCQ(indicativo.toStdString(), via1.toStdString(), via2.toStdString(),
+                         ancho.toStdString(), marcador.toStdString(),
+                         config::HoraUTC().toStdString()));
+}
+
+void EnlaceKISS::RecibirCQ(const TramaAX25& trama)
+{
+    const Modo modo = ModoDesdeTexto(m_estacion.config().koltMode.toStdString());
+    if (const auto cq = InterpretarCQ(trama, modo))
+        MostrarCQ(Texto(cq->indicativo), Texto(cq->via1), Texto(cq->via2), Texto(cq->ancho),
+                  Texto(kMarcadorRecibido));
+}
+
+bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
+{
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    if (!Conectado()) {
+        m_estacion.operador().Mensaje(link::Icono::Exclamacion, kKISSDesconectado);
+        return false;
+    }
+    if (!modelo.control(QStringLiteral("mnuCQ")).enabled) {
+        m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
+        return false;
+    }
+    modelo.Habilitar(QStringLiteral("mnuCQ"), false);
+    modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+
+    const config::Configuracion& c = m_estacion.config();
+    QString texto = mensaje;
+    const QByteArray bytes = BytesDelMensaje(texto);
+    const bool fm = c.koltMode == QLatin1String("KOLTFM");
+    MostrarBroadcast(c.myCallsign, fm ? c.via1 : QString(), fm ? c.via2 : QString(),
+                     Texto(kMarcadorEnviado), texto);
+    if (const auto trama = TramaBroadcast(DatosEstacion(c, true), bytes.toStdString()))
+        EnviarTramaKISS(trama->ax25, trama->comando);
+    return true;
+}
+
+void EnlaceKISS::EnviarCQ()
+{
+    const config::Configuracion& c = m_estacion.config();
+    if (const auto linea = LineaCQEnviado(DatosEstacion(c, false), config::HoraUTC().toStdString()))
+        AgregarLinea(*linea);
+    const TramaSaliente trama = TramaCQ(DatosEstacion(c, true));
+    EnviarTramaKISS(trama.ax25, trama.comando);
+}
+
+void EnlaceKISS::AccionCQ()
+{
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.Habilitar(QStringLiteral("mnuCQ"), false);
+    modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+    EnviarCQ();
+    CerrarDialogoBroadcast();
+}
+
+} // namespace kolt::broadcast

@@ -1,0 +1,97 @@
+// The KISS TCP link: keeping it up, writing frames, and handing each
+// received frame to the CQ or broadcast display.
+
+#include "broadcast/EnlaceKISS.h"
+
+#include "broadcast/Mensajes.h"
+#include "link/Estacion.h"
+
+namespace kolt::broadcast {
+
+namespace {
+
+// A KISS port that refuses or drops us at once is tried again no more than
+// this often, not as fast as the refusals come back.
+constexpr qint64 kReintentoMinimoMs = 1000;
+
+} // namespace
+
+EnlaceKISS::EnlaceKISS(link::Estacion& estacion) : m_estacion(estacion)
+{
+    // Queued, so that a socket closed inside AbrirKISS never re-enters it.
+    connect(&m_socket, &QTcpSocket::disconnected, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &EnlaceKISS::AlLlegar);
+    m_reintento.setSingleShot(true);
+    connect(&m_reintento, &QTimer::timeout, this, &EnlaceKISS::AbrirKISS);
+}
+
+EnlaceKISS::~EnlaceKISS() = default;
+
+bool EnlaceKISS::Conectado() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+void EnlaceKISS::AbrirKISS()
+{
+    if (Conectado()) return;
+    m_ultimoIntento.start();
+    m_socket.abort();
+    m_reensamblador.reset(); // a half frame of the old connection never joins the new one
+    const config::Configuracion& c = m_estacion.config();
+    m_socket.connectToHost(c.kissHost, c.kissTcpPort);
+}
+
+void EnlaceKISS::AlCaer()
+{
+    // Close and Error both come for one loss; an attempt under way is left be.
+    if (m_estacion.Cerrando() || m_socket.state() != QAbstractSocket::UnconnectedState ||
+        m_reintento.isActive())
+        return;
+    const qint64 pasado =
+        m_ultimoIntento.isValid() ? m_ultimoIntento.elapsed() : kReintentoMinimoMs;
+    if (pasado >= kReintentoMinimoMs)
+        AbrirKISS();
+    else
+        m_reintento.start(static_cast<int>(kReintentoMinimoMs - pasado));
+}
+
+void EnlaceKISS::EnviarTramaKISS(std::span<const std::uint8_t> ax25, std::uint8_t comando)
+{
+    // Only an open device takes bytes (a connecting one keeps them until it
+    // is up); writing to a closed one would do nothing but warn.
+    if (!m_socket.isOpen()) return;
+    const std::vector<std::uint8_t> kiss = CodificarKISS(ax25, comando);
+    m_socket.write(reinterpret_cast<const char*>(kiss.data()), static_cast<qint64>(kiss.size()));
+}
+
+void EnlaceKISS::AlLlegar()
+{
+    const QByteArray llegada = m_socket.readAll();
+    RecibirKISS(llegada);
+}
+
+void EnlaceKISS::RecibirKISS(QByteArrayView chunk)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
+    for (const TramaKISS& recibida :
+         m_reensamblador.feed(std::span(bytes, static_cast<std::size_t>(chunk.size())))) {
+        if (recibida.comando != kComandoAX25 && recibida.comando != kComandoAX25_7) continue;
+        const TramaDecodificada d = DecodificarAX25(recibida.ax25, recibida.comando);
+        if (d.resultado != ResultadoAX25::Correcta) continue;
+        const TramaAX25& t = d.trama;
+        switch (ClasificarTrama(t, recibida.comando)) {
+        case Recepcion::CQ: RecibirCQ(t); break;
+        case Recepcion::Broadcast:
+            MostrarBroadcast(QString::fromStdString(t.Origen), QString::fromStdString(t.Via1),
+                             QString::fromStdString(t.Via2),
+                             QString::fromUtf8(kMarcadorRecibido.data(), kMarcadorRecibido.size()),
+                             QString::fromStdString(t.Info));
+            break;
+        case Recepcion::Ignorar: break;
+        }
+    }
+}
+
+} // namespace kolt::broadcast

@@ -1,0 +1,93 @@
+#pragma once
+// The station's KISS link: the TCP connection to the modem's KISS port, and
+// the CQ calls and broadcasts to "ALL" that travel on it.
+//
+// Received bytes go through a reassembler (Kiss.h), so frames cut across
+// reads, or packed several to a read, are each decoded once and whole;
+// anything malformed is dropped there or by the AX.25 decoder. What is shown
+// is printable text only.
+//
+// Binding: Estacion owns one EnlaceKISS and calls AbrirKISS at start-up and
+// on every socket-check tick; the socket's own Close and Error events call
+// it too, held to about one attempt a second. The window binds the CQ menu
+// item to AccionCQ and the broadcast dialog to EnviarBroadcast; the dialog
+// closes itself on cierreDialogoPedido (a CQ, or a connection starting:
+// CerrarDialogoBroadcast).
+
+#include "broadcast/Ax25.h"
+#include "broadcast/Kiss.h"
+
+#include <QByteArrayView>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdint>
+#include <span>
+
+namespace kolt::link {
+class Estacion;
+}
+
+namespace kolt::broadcast {
+
+// The refusals of a broadcast.
+inline const QString kKISSDesconectado =
+    QStringLiteral("The KISS TCP port is not connected with KOLT TNC");
+inline const QString kConexionEnCurso = QStringLiteral("Not while a connection is in progress");
+
+class EnlaceKISS : public QObject {
+    Q_OBJECT
+public:
+    explicit EnlaceKISS(link::Estacion& estacion);
+    ~EnlaceKISS() override;
+
+    // The link: reconnects to "KISS Host":"KISS TCP Port" when it is down.
+    void AbrirKISS();
+    bool Conectado() const;
+    QTcpSocket& socket() { return m_socket; }
+
+    // Wraps `ax25` in a KISS frame and writes it; a link that is down
+    // loses it without a word (the callers decide whether to check first).
+    void EnviarTramaKISS(std::span<const std::uint8_t> ax25, std::uint8_t comando);
+    // One chunk as the socket delivered it.
+    void RecibirKISS(QByteArrayView chunk);
+
+    // Sends `mensaje` to "ALL" and shows it; false, with the operator told
+    // why, when the link is down or a connection is under way.
+    bool EnviarBroadcast(const QString& mensaje);
+    // Shows and sends a CQ; a link that is down loses it without a word.
+    void EnviarCQ();
+    // The "CQ" menu item: both items off until the modem's "PTT OFF",
+    // the call, and the broadcast dialog closed.
+    void AccionCQ();
+
+    // Receive-screen lines; the caret stays at the end and the keyboard
+    // goes to the transmit box.
+    void MostrarBroadcast(const QString& origen, const QString& via1, const QString& via2,
+                          const QString& marcador, const QString& mensaje);
+    void MostrarCQ(const QString& indicativo, const QString& via1, const QString& via2,
+                   const QString& ancho, const QString& marcador);
+    void RecibirCQ(const TramaAX25& trama);
+
+    // Asks an open broadcast dialog to close (a connection is starting).
+    void CerrarDialogoBroadcast() { emit cierreDialogoPedido(); }
+
+signals:
+    void cierreDialogoPedido();
+
+private:
+    void AlCaer();
+    void AlLlegar();
+    void AgregarLinea(const std::string& linea);
+
+    link::Estacion& m_estacion;
+    QTcpSocket m_socket;
+    ReensambladorKISS m_reensamblador;
+    QTimer m_reintento; // a retry held back after a burst of refusals
+    QElapsedTimer m_ultimoIntento;
+};
+
+} // namespace kolt::broadcast
