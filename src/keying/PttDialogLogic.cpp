@@ -189,8 +189,9 @@ VisibilidadPTT LogicaDialogoPTT::Visibilidad() const
 CierrePTT LogicaDialogoPTT::Cerrar(bool cerrandoVentanaPrincipal)
 {
     // Only the length is checked: any two characters make an address, and
-    // what is not hexadecimal keys address 00.
-    if (Visibilidad().direccionCIV && m_textoCIV.size() != 2)
+    // what is not hexadecimal keys address 00. A program on its way out
+    // closes the dialog whatever it holds: nothing may keep it running.
+    if (!cerrandoVentanaPrincipal && Visibilidad().direccionCIV && m_textoCIV.size() != 2)
         return {false, QStringLiteral("wrong Icom Address format"), false};
     // Stored even when hidden: the field holds what it last showed.
     m_ajustes.icomAddress = m_textoCIV.toUpper();

@@ -11,6 +11,8 @@
 //     !c.cerrar       -> critical message c.aviso ("KOLT Chat"), focus the
 //                        CI-V field, stay open
 //     c.reabrirPuerto -> ControladorPTT::AbrirPuertoRadio, GuardarConfiguracion
+//   While the main window closes the dialog always closes, and leaves the
+//   port and the file to the main window.
 //
 // Every selection writes the settings record at once, as the handlers of
 // the dialog do; a selection made by the logic runs the same handler chain

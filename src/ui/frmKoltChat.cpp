@@ -6,6 +6,7 @@
 #include "ui/PanelEstado.h"
 #include "ui/frmAbout.h"
 #include "ui/frmBroadcast.h"
+#include "ui/frmPTT.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -120,7 +121,11 @@ void frmKoltChat::CrearMenus()
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     settings->setObjectName(QStringLiteral("mnuSettings"));
     Accion(settings, QStringLiteral("mnuSetup"), QStringLiteral("Chat Setup..."));
-    Accion(settings, QStringLiteral("mnuPTT"), QStringLiteral("PTT..."));
+    connect(Accion(settings, QStringLiteral("mnuPTT"), QStringLiteral("PTT...")),
+            &QAction::triggered, this, [this] {
+                frmPTT ptt(m_estacion, this);
+                ptt.exec();
+            });
     QMenu* size = settings->addMenu(QStringLiteral("Font Size"));
     size->setObjectName(QStringLiteral("mnuSize"));
     for (int n : {10, 11, 12, 16, 20}) {

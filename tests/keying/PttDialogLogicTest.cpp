@@ -209,6 +209,18 @@ TEST_F(PttDialog, ClosingWhileTheMainWindowClosesDoesNotReopenThePort)
     EXPECT_FALSE(c.reabrirPuerto);
 }
 
+TEST_F(PttDialog, ClosingProgramIsNotHeldByABadAddress)
+{
+    catIcom7300();
+    LogicaDialogoPTT& d = cargar();
+    d.EscribirDireccionCIV(QStringLiteral("a"));
+    ASSERT_FALSE(d.Cerrar(false).cerrar);
+    const CierrePTT c = d.Cerrar(true);
+    EXPECT_TRUE(c.cerrar) << "the program is closing: the dialog must go";
+    EXPECT_TRUE(c.aviso.isEmpty());
+    EXPECT_FALSE(c.reabrirPuerto);
+}
+
 TEST_F(PttDialog, UnlistedComPortBecomesCom1ButAStoredDeviceIsKept)
 {
     ajustes.catPort = QStringLiteral("COM20");

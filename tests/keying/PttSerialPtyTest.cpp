@@ -6,6 +6,7 @@
 #include "keying/PttController.h"
 #include "keying/QtSerialLine.h"
 
+#include "Pty.h"
 #include "RecordingSerialLine.h"
 
 #include <gmock/gmock.h>
@@ -15,65 +16,12 @@
 
 #include <cstdint>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <unistd.h>
-
 using namespace kolt::keying;
 using namespace kolt::keying::test;
 using namespace std::string_literals;
 using ::testing::ElementsAre;
 
 namespace {
-
-class Pty {
-public:
-    Pty()
-    {
-        char nombre[256] = {};
-        if (::openpty(&m_maestro, &m_esclavo, nombre, nullptr, nullptr) != 0) return;
-        ::fcntl(m_maestro, F_SETFL, ::fcntl(m_maestro, F_GETFL) | O_NONBLOCK);
-        m_nombre = QString::fromLocal8Bit(nombre);
-    }
-    ~Pty()
-    {
-        if (m_maestro >= 0) ::close(m_maestro);
-        if (m_esclavo >= 0) ::close(m_esclavo);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    const QString& esclavo() const { return m_nombre; }
-
-    // What arrives: the expected length waiting up to two seconds, then
-    // anything more that follows within a short while.
-    std::string recibir(std::size_t esperados)
-    {
-        std::string recibido = leer(esperados, 2000);
-        return recibido + leer(SIZE_MAX, 50);
-    }
-
-    // Reads until `cuantos` bytes have come or `ms` pass without any.
-    std::string leer(std::size_t cuantos, int ms)
-    {
-        std::string recibido;
-        while (recibido.size() < cuantos) {
-            pollfd p{m_maestro, POLLIN, 0};
-            if (::poll(&p, 1, ms) <= 0) break;
-            char buffer[64];
-            const ssize_t n = ::read(m_maestro, buffer, sizeof buffer);
-            if (n <= 0) break;
-            recibido.append(buffer, static_cast<std::size_t>(n));
-        }
-        return recibido;
-    }
-
-private:
-    int m_maestro = -1;
-    int m_esclavo = -1; // held open so the pair lives between our opens
-    QString m_nombre;
-};
 
 struct CasoOrden {
     const char* nombre;
