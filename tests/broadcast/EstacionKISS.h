@@ -1,0 +1,133 @@
+#pragma once
+// What the broadcast tests of the station share: a station started in a
+// temporary folder with the test's settings, a bare KISS port on loopback
+// that records every byte, and the receive screen read without its clock.
+
+#include "link/Estacion.h"
+
+#include "Esperar.h"
+#include "OperadorGuion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kolt::test {
+
+// A KISS port with no behaviour: what the station writes, and what the
+// test wants it to hear, byte for byte. One client at a time.
+class ServidorKISS {
+public:
+    explicit ServidorKISS(quint16 puerto = 0)
+    {
+        m_servidor.listen(QHostAddress::LocalHost, puerto);
+        QObject::connect(&m_servidor, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* nuevo = m_servidor.nextPendingConnection()) {
+                ++conexiones;
+                if (m_cliente) m_cliente->deleteLater();
+                m_cliente = nuevo;
+                QObject::connect(nuevo, &QTcpSocket::readyRead,
+                                 [this, nuevo] { recibido += nuevo->readAll(); });
+            }
+        });
+    }
+
+    quint16 puerto() const { return m_servidor.serverPort(); }
+    bool Conectado() const
+    {
+        return m_cliente && m_cliente->state() == QAbstractSocket::ConnectedState;
+    }
+
+    // Writes `bytes` and waits until they have left, so that the next
+    // write reaches the station as a read of its own.
+    void Enviar(const QByteArray& bytes)
+    {
+        if (!m_cliente) return;
+        m_cliente->write(bytes);
+        m_cliente->flush();
+        Esperar([this] { return !m_cliente || m_cliente->bytesToWrite() == 0; }, 1000);
+    }
+
+    void Cortar()
+    {
+        if (!m_cliente) return;
+        m_cliente->abort();
+        m_cliente->deleteLater();
+    }
+
+    QByteArray recibido;
+    int conexiones = 0;
+
+private:
+    QTcpServer m_servidor;
+    QPointer<QTcpSocket> m_cliente;
+};
+
+// A station of its own in a temporary folder; `setup` holds the test's
+// [Setup] keys, which come first (the first of two equal keys wins).
+class EstacionDePrueba {
+public:
+    EstacionDePrueba(const QString& setup, quint16 puertoModem, quint16 puertoKISS,
+                     int intervaloMs = 5000)
+    {
+        QFile f(QDir(m_dir.path()).filePath("KOLT Chat.ini"));
+        if (f.open(QIODevice::WriteOnly)) {
+            const QString p = QString::number(puertoModem);
+            f.write(QStringLiteral("[Setup]\r\n%1HF TCP Port=%2\r\nFM TCP Port=%2\r\n"
+                                   "SAT TCP Port=%2\r\nKISS TCP Port=%3\r\nKISS Host=127.0.0.1\r\n"
+                                   "AutoLaunch=0\r\nSave Log=0\r\n")
+                        .arg(setup, p, QString::number(puertoKISS))
+                        .toLatin1());
+            f.close();
+        }
+        link::Estacion::Entorno e;
+        e.carpetaPrograma = m_dir.path();
+        e.carpetaAjustes = m_dir.path();
+        e.escritorio = m_dir.path();
+        e.operador = &operador;
+        e.intervaloComprobacionMs = intervaloMs;
+        m_estacion = std::make_unique<link::Estacion>(e);
+        listo = m_estacion->Iniciar() == link::Estacion::Arranque::Listo;
+    }
+
+    link::Estacion& operator*() { return *m_estacion; }
+    link::Estacion* operator->() { return m_estacion.get(); }
+    QString carpeta() const { return m_dir.path(); }
+
+    // The settings file as the station last wrote it.
+    QString Ini() const
+    {
+        QFile f(QDir(m_dir.path()).filePath("KOLT Chat.ini"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
+
+    bool Habilitado(const char* item) const { return m_estacion->modelo().control(item).enabled; }
+
+    OperadorGuion operador;
+    bool listo = false;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<link::Estacion> m_estacion;
+};
+
+// The receive screen with each line's UTC stamp written as "hh:mm:ss", and
+// split at CR LF: a test compares lines, not the clock.
+inline QStringList LineasSinHora(const QString& pantalla)
+{
+    static const QRegularExpression hora(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\r\\n"));
+    QString t = pantalla;
+    t.replace(hora, QStringLiteral("hh:mm:ss\r\n"));
+    QStringList lineas = t.split(QStringLiteral("\r\n"));
+    if (!lineas.isEmpty() && lineas.constLast().isEmpty()) lineas.removeLast();
+    return lineas;
+}
+
+} // namespace kolt::test
