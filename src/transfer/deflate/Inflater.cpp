@@ -124,8 +124,10 @@ public:
         m_buf.resize(std::min(m_limit, firstCapacity) + kSlack);
         m_base = m_out = m_buf.data();
         m_outEnd = m_base + (m_buf.size() - kSlack);
-        const InflateStatus status = Blocks();
+        InflateStatus status = Blocks();
         if (status != InflateStatus::Ok) {
+            // Whatever went wrong, it went wrong on bits past the end.
+            if (m_overread * 8 > m_count) status = InflateStatus::Truncated;
             m_buf.clear();
             return status;
         }

@@ -72,26 +72,28 @@ public:
     {
         assert(p == m_next);
         m_next = p + 1;
-        if (p + 4 > m_size) return {0, 0};
+        if (p + kMinMatch > m_size) return {0, 0};
         const std::uint8_t* cur = m_in + p;
         const auto pos = static_cast<std::uint32_t>(p + kBias);
-        const std::uint32_t next4 = LoadLE32(cur);
+        // The last three bytes have no fourth: they can only be a 3-byte match.
+        const bool last3 = p + 4 > m_size;
+        const std::uint32_t next4 = last3 ? cur[0] | cur[1] << 8 | cur[2] << 16 : LoadLE32(cur);
 
         std::uint32_t& head3 = m_head3[Hash(next4 << 8, m_hash3Bits)];
         const std::uint32_t near = head3;
         head3 = pos;
-        std::uint32_t& head4 = m_head4[Hash(next4, m_hash4Bits)];
-        std::uint32_t cand = head4;
-        m_prev[p & m_prevMask] = cand;
-        head4 = pos;
-
-        const auto maxLen = static_cast<unsigned>(std::min<std::size_t>(m_maxMatch, m_size - p));
         Match best{shorterThan, 0};
         if (best.length < kMinMatch && near + kTooFar >= pos &&
             ((LoadLE32(At(near)) ^ next4) & 0xFFFFFFu) == 0) {
             best = {kMinMatch, pos - near};
         }
-        if (best.length >= maxLen) return best.distance != 0 ? best : Match{0, 0};
+        const auto maxLen = static_cast<unsigned>(std::min<std::size_t>(m_maxMatch, m_size - p));
+        if (last3 || best.length >= maxLen) return best.distance != 0 ? best : Match{0, 0};
+
+        std::uint32_t& head4 = m_head4[Hash(next4, m_hash4Bits)];
+        std::uint32_t cand = head4;
+        m_prev[p & m_prevMask] = cand;
+        head4 = pos;
 
         const std::uint32_t limit = pos - kMaxEncoderDistance;
         // Bytes best-3 .. best of a candidate must agree for it to be longer.
