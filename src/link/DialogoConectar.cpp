@@ -1,0 +1,160 @@
+#include "link/DialogoConectar.h"
+
+#include "config/Callsign.h"
+#include "config/Historial.h"
+#include "link/Estacion.h"
+
+namespace kolt::link {
+
+namespace {
+
+const QString kModoHF = QStringLiteral("KOLTHF");
+const QString kModoFM = QStringLiteral("KOLTFM");
+const QString kModoSAT = QStringLiteral("KOLTSAT");
+
+QString& CampoDe(config::Configuracion& c, CampoConectar campo)
+{
+    switch (campo) {
+    case CampoConectar::HF: return c.connectWithHF;
+    case CampoConectar::FM: return c.connectWithFM;
+    case CampoConectar::SAT: return c.connectWithSAT;
+    case CampoConectar::Via1: return c.via1;
+    case CampoConectar::Via2: return c.via2;
+    }
+    return c.via2;
+}
+
+config::Historial& ListaDe(config::Configuracion& c, CampoConectar campo)
+{
+    switch (campo) {
+    case CampoConectar::HF: return c.connectHFList;
+    case CampoConectar::FM: return c.connectFMList;
+    case CampoConectar::SAT: return c.connectSATList;
+    case CampoConectar::Via1: return c.via1List;
+    case CampoConectar::Via2: return c.via2List;
+    }
+    return c.via2List;
+}
+
+} // namespace
+
+void ActualizarHistorial(config::Configuracion& c)
+{
+    for (CampoConectar campo : kCamposConectar)
+        config::ActualizarHistorial(ListaDe(c, campo), CampoDe(c, campo));
+}
+
+QStringList EntradasHistorial(const config::Historial& lista)
+{
+    QStringList entradas;
+    for (const QString& s : lista) {
+        if (s.isEmpty()) break;
+        entradas.append(s);
+    }
+    return entradas;
+}
+
+bool PuedeAbrirConectar(Estacion& estacion)
+{
+    if (!estacion.modelo().control(QStringLiteral("mnuCQ")).enabled) return false;
+    if (!estacion.ComprobarModemConectado()) return false;
+    estacion.modelo().EnfocarTransmision();
+    return true;
+}
+
+DialogoConectar::DialogoConectar(Estacion& estacion) : m_estacion(estacion)
+{
+    for (CampoConectar campo : kCamposConectar)
+        m_textos[Indice(campo)] = CampoDe(m_estacion.config(), campo);
+}
+
+std::optional<bool> DialogoConectar::Visible(CampoConectar campo) const
+{
+    const QString& modo = m_estacion.config().koltMode;
+    if (modo == kModoHF) return campo == CampoConectar::HF;
+    if (modo == kModoSAT) return campo == CampoConectar::SAT;
+    if (modo == kModoFM) return campo != CampoConectar::HF && campo != CampoConectar::SAT;
+    return std::nullopt;
+}
+
+QStringList DialogoConectar::Lista(CampoConectar campo) const
+{
+    return EntradasHistorial(ListaDe(m_estacion.config(), campo));
+}
+
+void DialogoConectar::FijarTexto(CampoConectar campo, const QString& texto)
+{
+    m_textos[Indice(campo)] = texto;
+}
+
+void DialogoConectar::Validar(CampoConectar campo)
+{
+    m_textos[Indice(campo)] = m_textos[Indice(campo)].toUpper();
+}
+
+bool DialogoConectar::Valido(CampoConectar campo, bool vacioValido) const
+{
+    std::string indicativo = Texto(campo).toStdString();
+    if (indicativo.empty()) return vacioValido;
+    return config::ComprobarIndicativo(indicativo);
+}
+
+std::optional<CampoConectar> DialogoConectar::Conectar()
+{
+    const QString& modo = m_estacion.config().koltMode;
+    struct Comprobacion {
+        const QString& modo;
+        CampoConectar campo;
+        bool vacioValido; // a digipeater may be left out
+    };
+    const Comprobacion comprobaciones[] = {{kModoHF, CampoConectar::HF, false},
+                                           {kModoFM, CampoConectar::FM, false},
+                                           {kModoSAT, CampoConectar::SAT, false},
+                                           {kModoFM, CampoConectar::Via1, true},
+                                           {kModoFM, CampoConectar::Via2, true}};
+    for (const Comprobacion& c : comprobaciones) {
+        if (modo != c.modo || Valido(c.campo, c.vacioValido)) continue;
+        m_estacion.operador().Mensaje(Icono::Exclamacion, QStringLiteral("Invalid Call Sign"));
+        return c.campo;
+    }
+
+    GuardarPorModo();
+    ActualizarHistorial(m_estacion.config());
+    m_estacion.GuardarConfiguracion();
+    m_estacion.Conectar();
+    return std::nullopt;
+}
+
+void DialogoConectar::GuardarPorModo()
+{
+    config::Configuracion& c = m_estacion.config();
+    const QString& modo = c.koltMode;
+    if (modo == kModoHF) {
+        c.connectWithHF = Texto(CampoConectar::HF);
+    } else if (modo == kModoFM) {
+        c.connectWithFM = Texto(CampoConectar::FM);
+        c.via1 = Texto(CampoConectar::Via1);
+        c.via2 = Texto(CampoConectar::Via2);
+    } else if (modo == kModoSAT) {
+        c.connectWithSAT = Texto(CampoConectar::SAT);
+    }
+}
+
+void DialogoConectar::Descargar()
+{
+    if (m_descargado) return;
+    m_descargado = true;
+    // At the program's close the settings are saved once, by the station.
+    if (m_estacion.Cerrando()) return;
+    for (CampoConectar campo : kCamposConectar)
+        if (!Valido(campo, true)) return;
+    GuardarPorModo();
+    m_estacion.GuardarConfiguracion();
+}
+
+void DialogoConectar::AvisarConexion()
+{
+    emit m_estacion.conexionIniciada();
+}
+
+} // namespace kolt::link

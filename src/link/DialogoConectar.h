@@ -1,0 +1,69 @@
+#pragma once
+// The rules of the connect dialog: which fields show in each variant, the
+// history lists offered, the call-sign checks, what is stored and when, and
+// the call itself. The widget (ui/frmConnect) only binds its combo boxes to
+// this and reports the operator's actions.
+
+#include "config/Settings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace kolt::link {
+
+class Estacion;
+
+// The dialog's five fields, in the order of their checks and histories.
+enum class CampoConectar { HF, FM, SAT, Via1, Via2 };
+inline constexpr std::array<CampoConectar, 5> kCamposConectar = {
+    CampoConectar::HF, CampoConectar::FM, CampoConectar::SAT, CampoConectar::Via1,
+    CampoConectar::Via2};
+
+// Moves each of the five settings fields to the front of its history.
+void ActualizarHistorial(config::Configuracion& c);
+
+// A history as the drop-down list shows it: up to the first empty slot.
+QStringList EntradasHistorial(const config::Historial& lista);
+
+// The Connect menu item: nothing unless CQ is enabled (the window is idle
+// and not transmitting); with a modem socket down the operator is told so.
+// True when the dialog is to be shown (the transmit box has the focus).
+bool PuedeAbrirConectar(Estacion& estacion);
+
+class DialogoConectar {
+public:
+    // The dialog's load: the fields take their settings.
+    explicit DialogoConectar(Estacion& estacion);
+
+    // Whether a field (and its label) shows in the current variant; empty
+    // for a variant this dialog does not know (the design's layout stays).
+    std::optional<bool> Visible(CampoConectar campo) const;
+    QStringList Lista(CampoConectar campo) const;
+
+    const QString& Texto(CampoConectar campo) const { return m_textos[Indice(campo)]; }
+    void FijarTexto(CampoConectar campo, const QString& texto);
+    // A field lost the focus: its text goes to upper case.
+    void Validar(CampoConectar campo);
+
+    // The Connect button. Empty when the call went out; otherwise the field
+    // that failed its check (the operator has been told).
+    std::optional<CampoConectar> Conectar();
+    // The dialog closes, with or without a call. Runs once.
+    void Descargar();
+    // After the dialog closed on a call: the broadcast dialog closes too.
+    void AvisarConexion();
+
+private:
+    static std::size_t Indice(CampoConectar c) { return static_cast<std::size_t>(c); }
+    bool Valido(CampoConectar campo, bool vacioValido) const;
+    void GuardarPorModo();
+
+    Estacion& m_estacion;
+    std::array<QString, 5> m_textos;
+    bool m_descargado = false;
+};
+
+} // namespace kolt::link
