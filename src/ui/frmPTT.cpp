@@ -21,7 +21,7 @@ namespace {
 
 // Shows the logic's list; the items are only replaced when they changed,
 // so that a list is never rebuilt under the operator's hands for nothing.
-void Mostrar(QComboBox* combo, const keying::ListaDialogo& lista)
+void MostrarLista(QComboBox* combo, const keying::ListaDialogo& lista)
 {
     const QSignalBlocker bloqueo(combo);
     QStringList actuales;
@@ -204,11 +204,11 @@ void frmPTT::Conectar()
 
 void frmPTT::Redibujar()
 {
-    Mostrar(m_cboMarcas, m_logica.Marcas());
-    Mostrar(m_cboModelos, m_logica.Modelos());
-    Mostrar(m_cboBaudios, m_logica.Baudios());
-    Mostrar(m_cboCATCOM, m_logica.PuertosCAT());
-    Mostrar(m_cboPTTCOM, m_logica.PuertosPTT());
+    MostrarLista(m_cboMarcas, m_logica.Marcas());
+    MostrarLista(m_cboModelos, m_logica.Modelos());
+    MostrarLista(m_cboBaudios, m_logica.Baudios());
+    MostrarLista(m_cboCATCOM, m_logica.PuertosCAT());
+    MostrarLista(m_cboPTTCOM, m_logica.PuertosPTT());
 
     Marcar(m_optCAT, m_logica.Via() == 1);
     Marcar(m_optCOM, m_logica.Via() == 2);
@@ -223,20 +223,19 @@ void frmPTT::Redibujar()
         m_txtIcomAddress->setText(m_logica.DireccionCIV());
 
     const keying::VisibilidadPTT v = m_logica.Visibilidad();
-    const std::pair<std::initializer_list<QWidget*>, bool> grupos[] = {
-        {{m_lblMarca, m_cboMarcas}, v.marca},
-        {{m_lblModel, m_cboModelos}, v.modelo},
-        {{m_lblPuerto}, v.puerto},
-        {{m_cboCATCOM}, v.puertoCAT},
-        {{m_cboPTTCOM}, v.puertoPTT},
-        {{m_lblBauds, m_cboBaudios}, v.baudios},
-        {{m_chkRTS, m_chkDTR}, v.lineas},
-        {{m_fraPin}, v.pin},
-        {{m_lblIcomAddress, m_txtIcomAddress}, v.direccionCIV},
-    };
-    for (const auto& [controles, visible] : grupos)
+    const auto mostrar = [](std::initializer_list<QWidget*> controles, bool visible) {
         for (QWidget* w : controles)
             w->setVisible(visible);
+    };
+    mostrar({m_lblMarca, m_cboMarcas}, v.marca);
+    mostrar({m_lblModel, m_cboModelos}, v.modelo);
+    mostrar({m_lblPuerto}, v.puerto);
+    mostrar({m_cboCATCOM}, v.puertoCAT);
+    mostrar({m_cboPTTCOM}, v.puertoPTT);
+    mostrar({m_lblBauds, m_cboBaudios}, v.baudios);
+    mostrar({m_chkRTS, m_chkDTR}, v.lineas);
+    mostrar({m_fraPin}, v.pin);
+    mostrar({m_lblIcomAddress, m_txtIcomAddress}, v.direccionCIV);
 }
 
 // A device typed into a port list counts even if the operator closes the
