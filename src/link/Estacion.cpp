@@ -116,7 +116,7 @@ Estacion::Arranque Estacion::Iniciar()
     m_tmrComprobarSocket.start();
 
     ArrancarModemSiProcede();
-    MarcarModo();
+    MarcarModo(m_config.koltMode);
 
     g.state = m_config.windowState;
     g.width = m_config.terminalWidth;
@@ -159,11 +159,7 @@ void Estacion::ArrancarModemSiProcede()
     if (m_config.autoLaunch != 1) return;
     const QString ruta = RutaModemDelModo();
     if (ruta.isEmpty()) return;
-    if (!QFileInfo::exists(ruta)) {
-        operador().Mensaje(Icono::Critico, ruta + QStringLiteral(" file not found"));
-        return;
-    }
-    m_lanzador->LanzarModem(ruta);
+    config::LanzarConAvisos(*m_lanzador, operador(), ruta);
 }
 
 QString Estacion::RutaModemDelModo() const
@@ -174,13 +170,14 @@ QString Estacion::RutaModemDelModo() const
     return {};
 }
 
-void Estacion::MarcarModo()
+void Estacion::MarcarModo(const QString& modo)
 {
-    const QString& modo = m_config.koltMode;
-    m_modelo.Marcar(QStringLiteral("mnuKOLTHF"), modo == QLatin1String("KOLTHF"));
+    const bool hf = modo == QLatin1String("KOLTHF");
+    const bool sat = modo == QLatin1String("KOLTSAT");
+    m_modelo.Marcar(QStringLiteral("mnuKOLTHF"), hf);
     m_modelo.Marcar(QStringLiteral("mnuKOLTFM1200"), modo == QLatin1String("KOLTFM"));
-    m_modelo.Marcar(QStringLiteral("mnuKOLTSAT"), modo == QLatin1String("KOLTSAT"));
-    m_modelo.Mostrar(QStringLiteral("mnuPTT"), modo != QLatin1String("KOLTFM"));
+    m_modelo.Marcar(QStringLiteral("mnuKOLTSAT"), sat);
+    m_modelo.Mostrar(QStringLiteral("mnuPTT"), hf || sat);
 }
 
 bool Estacion::GuardarConfiguracion()

@@ -92,6 +92,9 @@ public:
     // Help documents beside the program.
     void AbrirChangeLog();
     void AbrirGuia();
+    // The Mode menu's check marks and the PTT item, for a modem variant
+    // ("KOLTHF", "KOLTFM", "KOLTSAT"); keying exists only in HF and SAT.
+    void MarcarModo(const QString& modo);
 
     config::Configuracion& config() { return m_config; }
     const config::Configuracion& config() const { return m_config; }
@@ -100,6 +103,7 @@ public:
     Enlace& enlace() { return m_enlace; }
     transfer::EstadoTransmision& transmision() { return m_transmision; }
     keying::ControladorPTT& ptt() { return *m_ptt; }
+    config::LanzadorModem& lanzador() { return *m_lanzador; }
     transfer::CanalDatos& canalDatos() { return *m_canal; }
     broadcast::EnlaceKISS& kiss() { return *m_kiss; }
     const Entorno& entorno() const { return m_entorno; }
@@ -127,7 +131,6 @@ private:
     void SoltarPTTSiTransmite();
     void RecibirComandos();
     void ReiniciarEnlace();
-    void MarcarModo();
     void ArrancarModemSiProcede();
     void LanzarModemDelModo();
     QString RutaModemDelModo() const;

@@ -1,12 +1,16 @@
 #include "ui/frmKoltChat.h"
 
+#include "config/ServiciosShell.h"
 #include "link/Estacion.h"
+#include "transfer/CanalDatos.h"
 #include "ui/Disposicion.h"
 #include "ui/Iconos.h"
 #include "ui/PanelEstado.h"
 #include "ui/frmAbout.h"
 #include "ui/frmBroadcast.h"
+#include "ui/frmConnect.h"
 #include "ui/frmPTT.h"
+#include "ui/frmSetup.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -57,6 +61,10 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     CrearControles();
     CrearBarraEstado();
     EngancharBroadcast(*this, estacion);
+    EngancharConectar(*this, estacion);
+    connect(this, &frmKoltChat::enviarPulsado, this,
+            [this] { m_estacion.canalDatos().EnviarTexto(); });
+    EngancharSetup(*this, estacion);
 
     connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,
             &frmKoltChat::AgregarRecepcion);
@@ -167,6 +175,10 @@ void frmKoltChat::CrearMenus()
             &QAction::triggered, this, [this] { m_estacion.AbrirGuia(); });
     help->addSeparator();
     m_acciones.insert(QStringLiteral("mnuWebSeparator"), help->actions().constLast());
+    for (const config::EnlaceAyuda& web :
+         config::EnlacesAyuda(m_estacion.entorno().carpetaPrograma))
+        connect(Accion(help, web.nombre, web.caption), &QAction::triggered, this,
+                [this, direccion = web.direccion] { m_estacion.operador().Abrir(direccion); });
     help->addSeparator();
     connect(Accion(help, QStringLiteral("mnuChangeLog"), QStringLiteral("ChangeLog")),
             &QAction::triggered, this, [this] { m_estacion.AbrirChangeLog(); });

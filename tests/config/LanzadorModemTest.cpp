@@ -1,0 +1,178 @@
+// The modem launcher: Windows programs through wine, and ending the whole
+// program it started, children included. `wine` here is a script of the
+// test that starts its argument in the background, as wine's loader leaves
+// the Windows program running in a process of its own.
+
+#include "config/LanzadorModem.h"
+
+#include "Esperar.h"
+#include "OperadorGuion.h"
+#include "QtImprimir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace kolt;
+using config::LanzadorModem;
+using test::Esperar;
+
+namespace {
+
+// Gone, or a zombie waiting for whoever inherited it.
+bool Terminado(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray t = stat.readAll();
+    const qsizetype cierre = t.lastIndexOf(')');
+    return cierre >= 0 && t.size() > cierre + 2 && t.at(cierre + 2) == 'Z';
+}
+
+class LanzadorModemTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir("bin"));
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir("vacia"));
+    }
+    void TearDown() override { m_lanzador.CerrarModem(); }
+
+    QString Ruta(const QString& nombre) const { return QDir(m_dir.path()).filePath(nombre); }
+
+    void Script(const QString& ruta, const QString& cuerpo)
+    {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("#!/bin/sh\n" + cuerpo).toUtf8());
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    }
+
+    // A wine that notes its arguments and runs the "Windows program" (a
+    // shell script here) in a child, then waits for it.
+    void WineFalso()
+    {
+        Script(Ruta("bin/wine"),
+               QStringLiteral("echo \"$@\" > '%1'\nsh \"$1\" &\nwait\n").arg(Ruta("wine-args")));
+        m_lanzador.FijarBusquedaWine({Ruta("bin")});
+    }
+
+    // A program that writes its pid and then runs until it is ended.
+    QString Programa(const QString& nombre)
+    {
+        const QString ruta = Ruta(nombre);
+        Script(ruta, QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta("pid")));
+        return ruta;
+    }
+
+    qint64 PidEscrito()
+    {
+        QFile f(Ruta("pid"));
+        if (!Esperar([&] { return f.exists() && f.size() > 0; })) return 0;
+        f.open(QIODevice::ReadOnly);
+        return f.readAll().trimmed().toLongLong();
+    }
+
+    QTemporaryDir m_dir;
+    LanzadorModem m_lanzador;
+};
+
+TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGiven)
+{
+    WineFalso();
+    const QString exe = Programa("Modem Folder KOLT.EXE");
+    ASSERT_EQ(m_lanzador.LanzarModem(exe), LanzadorModem::Resultado::Lanzado);
+    const qint64 programa = PidEscrito();
+    ASSERT_GT(programa, 0);
+    QFile args(Ruta("wine-args"));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll().trimmed()), exe);
+    EXPECT_TRUE(m_lanzador.EnMarcha());
+
+    // The program wine runs is a child of the launched process: closing
+    // must end it too, not only the launcher.
+    m_lanzador.CerrarModem();
+    EXPECT_FALSE(m_lanzador.EnMarcha());
+    EXPECT_TRUE(Esperar([&] { return Terminado(programa); }, 3000));
+}
+
+TEST_F(LanzadorModemTest, ExeWithoutWineIsRefusedAndNothingStarts)
+{
+    m_lanzador.FijarBusquedaWine({Ruta("vacia")});
+    const QString exe = Programa("KOLT.exe");
+    EXPECT_EQ(m_lanzador.LanzarModem(exe), LanzadorModem::Resultado::FaltaWine);
+    EXPECT_FALSE(m_lanzador.EnMarcha());
+    test::Dejar(100);
+    EXPECT_FALSE(QFile::exists(Ruta("pid")));
+}
+
+TEST_F(LanzadorModemTest, OtherProgramsStartDirectlyAndCloseWithTheirChildren)
+{
+    // A program that leaves a child of its own running, as some modems do.
+    Script(Ruta("modem"), QStringLiteral("sh '%1' &\nwait\n").arg(Programa("hijo")));
+    m_lanzador.FijarBusquedaWine({Ruta("vacia")});
+    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("modem")), LanzadorModem::Resultado::Lanzado);
+    const qint64 hijo = PidEscrito();
+    ASSERT_GT(hijo, 0);
+    m_lanzador.CerrarModem();
+    EXPECT_TRUE(Esperar([&] { return Terminado(hijo); }, 3000));
+}
+
+TEST_F(LanzadorModemTest, ProgramIgnoringTermIsKilled)
+{
+    Script(Ruta("terco"),
+           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
+               .arg(Ruta("pid")));
+    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("terco")), LanzadorModem::Resultado::Lanzado);
+    const qint64 pid = PidEscrito();
+    ASSERT_GT(pid, 0);
+    m_lanzador.CerrarModem();
+    EXPECT_FALSE(m_lanzador.EnMarcha());
+    EXPECT_TRUE(Esperar([&] { return Terminado(pid); }, 3000));
+}
+
+TEST_F(LanzadorModemTest, ClosingAfterTheProgramEndedByItselfDoesNothing)
+{
+    Script(Ruta("breve"), QStringLiteral("exit 0\n"));
+    m_lanzador.LanzarModem(Ruta("breve"));
+    ASSERT_TRUE(Esperar([&] { return !m_lanzador.EnMarcha(); }));
+    m_lanzador.CerrarModem();
+    LanzadorModem nunca;
+    nunca.CerrarModem();
+    EXPECT_FALSE(nunca.EnMarcha());
+}
+
+TEST_F(LanzadorModemTest, OnlyTheLastProgramIsClosed)
+{
+    Script(Ruta("primero"), QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta("pid1")));
+    m_lanzador.LanzarModem(Ruta("primero"));
+    ASSERT_TRUE(Esperar([&] { return QFile(Ruta("pid1")).size() > 0; }));
+    QFile f(Ruta("pid1"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const qint64 primero = f.readAll().trimmed().toLongLong();
+
+    m_lanzador.LanzarModem(Programa("segundo"));
+    const qint64 segundo = PidEscrito();
+    m_lanzador.CerrarModem();
+    EXPECT_TRUE(Esperar([&] { return Terminado(segundo); }, 3000));
+    EXPECT_FALSE(Terminado(primero)) << "no longer ours to stop";
+    ::kill(static_cast<pid_t>(primero), SIGKILL);
+}
+
+TEST(LanzarConAvisos, MissingFileIsToldByThePathAsGiven)
+{
+    test::OperadorGuion operador;
+    LanzadorModem lanzador;
+    lanzador.FijarBusquedaWine({QStringLiteral("/nonexistent")});
+    EXPECT_FALSE(config::LanzarConAvisos(lanzador, operador, "/no/such/KOLT.exe"));
+    ASSERT_EQ(operador.avisos.size(), 1u);
+    EXPECT_EQ(operador.avisos[0].icono, link::Icono::Critico);
+    EXPECT_EQ(operador.avisos[0].texto, "/no/such/KOLT.exe file not found");
+    EXPECT_FALSE(lanzador.EnMarcha());
+}
+
+} // namespace
