@@ -24,6 +24,9 @@ EnlaceKISS::EnlaceKISS(link::Estacion& estacion) : m_estacion(estacion)
     connect(&m_socket, &QTcpSocket::readyRead, this, &EnlaceKISS::AlLlegar);
     m_reintento.setSingleShot(true);
     connect(&m_reintento, &QTimer::timeout, this, &EnlaceKISS::AbrirKISS);
+    // A call started from the connect dialog closes the broadcast dialog.
+    connect(&estacion, &link::Estacion::conexionIniciada, this,
+            &EnlaceKISS::CerrarDialogoBroadcast);
 }
 
 EnlaceKISS::~EnlaceKISS() = default;

@@ -11,8 +11,8 @@
 // on every socket-check tick; the socket's own Close and Error events call
 // it too, held to about one attempt a second. The window binds the CQ menu
 // item to AccionCQ and the broadcast dialog to EnviarBroadcast; the dialog
-// closes itself on cierreDialogoPedido (a CQ, or a connection starting:
-// CerrarDialogoBroadcast).
+// closes itself on cierreDialogoPedido (a CQ, or a call started from the
+// connect dialog: Estacion::conexionIniciada).
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"

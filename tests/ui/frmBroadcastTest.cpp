@@ -191,6 +191,14 @@ TEST_F(BroadcastTest, ACqFromTheMenuClosesTheDialog)
     EXPECT_TRUE(Esperar([&] { return m_kiss.recibido.size() == 3 + 8 + 8 + 2; }));
 }
 
+TEST_F(BroadcastTest, ACallFromTheConnectDialogClosesTheDialog)
+{
+    Abrir({});
+    Dialogo();
+    emit(**m_e).conexionIniciada();
+    EXPECT_TRUE(Cerrado());
+}
+
 TEST_F(BroadcastTest, EscapeClosesAndKeepsValidDigipeaters)
 {
     Abrir("KOLT Mode=KOLTFM\r\n");
