@@ -123,22 +123,6 @@ inline Bytes PseudoText(std::size_t n, unsigned seed)
     return out;
 }
 
-// Bytes whose frequencies follow the Fibonacci numbers: an unconstrained
-// Huffman code for them would need codewords far longer than 15 bits.
-inline Bytes FibonacciBytes()
-{
-    Bytes out;
-    std::uint64_t a = 1, b = 1;
-    for (unsigned symbol = 0; symbol < 22; ++symbol) {
-        out.insert(out.end(), a, static_cast<std::uint8_t>(symbol * 7));
-        const std::uint64_t c = a + b;
-        a = b;
-        b = c;
-    }
-    std::shuffle(out.begin(), out.end(), std::mt19937(7));
-    return out;
-}
-
 struct CorpusFile {
     std::string name;
     Bytes data; // the first 600,000 bytes, the most the station compresses

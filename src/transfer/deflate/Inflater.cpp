@@ -18,9 +18,10 @@ constexpr std::size_t kMaxFirstGuess = std::size_t{64} << 20;
 constexpr std::size_t kMaxOverread = 8; // more zero bytes past the end than the bit buffer holds
 constexpr unsigned kLitLenMask = (1u << kLitLenPrimaryBits) - 1;
 constexpr unsigned kCodeLengthMask = (1u << kCodeLengthPrimaryBits) - 1;
-// The fast loop's margins: three 8-byte refills; two literals and a longest match.
+// The fast loop's margins: three 8-byte refills (one on entering it, two in
+// a round), each advancing at most 7 bytes; a longest match.
 constexpr std::ptrdiff_t kFastInput = 32;
-constexpr std::ptrdiff_t kFastOutput = 2 + kMaxMatch;
+constexpr std::ptrdiff_t kFastOutput = kMaxMatch;
 
 inline std::uint64_t LowBits(unsigned n)
 {
@@ -74,9 +75,10 @@ inline unsigned TakeValue(std::uint32_t e, std::uint64_t& bits, unsigned& count)
 // For a distance d below 8: the smallest multiple of d that is at least 8.
 constexpr std::array<std::uint8_t, 8> kCopyPeriod = {0, 8, 8, 9, 8, 10, 12, 14};
 
-// Copies a match to `out`, 8 bytes at a time: may write up to kSlack - 1
-// bytes past its end, and expects `distance` bytes of output before `out`.
-// Most matches are short, so the first 24 bytes go unconditionally.
+// Copies a match to `out`, 8 bytes at a time: may write up to 31 bytes past
+// `out` and 7 past the match's end (within kSlack past the buffer's
+// capacity), and expects `distance` bytes of output before `out`. Most
+// matches are short, so the first 24 bytes go unconditionally.
 inline void CopyMatch(std::uint8_t* out, unsigned length, unsigned distance)
 {
     std::uint8_t* dst = out;
@@ -126,7 +128,8 @@ public:
         m_outEnd = m_base + (m_buf.size() - kSlack);
         InflateStatus status = Blocks();
         if (status != InflateStatus::Ok) {
-            // Whatever went wrong, it went wrong on bits past the end.
+            // A fault met on bits past the end of the input is the stream
+            // being cut short, whatever it looked like.
             if (m_overread * 8 > m_count) status = InflateStatus::Truncated;
             m_buf.clear();
             return status;
@@ -283,10 +286,10 @@ private:
 
     // Decodes one Huffman-coded block up to its end-of-block code.
     //
-    // Two loops share the work. The fast one runs while at least 16 input
-    // bytes and room for 258 output bytes remain, which covers the most one
-    // round can use (two refills; a literal or a longest match), so it
-    // checks no bound per symbol. It keeps the next literal/length entry
+    // Two loops share the work. The fast one runs while kFastInput input
+    // bytes and room for a longest match remain, which covers the most one
+    // round can use (two refills; a literal or a match), so it checks no
+    // bound per symbol. It keeps the next literal/length entry
     // looked up ahead, before the match copy and its hard-to-predict loop.
     // The careful loop takes a single symbol at a time with every check,
     // near the ends of the input and of the output buffer.
