@@ -2,11 +2,13 @@
 
 #include "config/ServiciosShell.h"
 #include "link/Estacion.h"
+#include "transfer/CanalDatos.h"
 #include "ui/Disposicion.h"
 #include "ui/Iconos.h"
 #include "ui/PanelEstado.h"
 #include "ui/frmAbout.h"
 #include "ui/frmBroadcast.h"
+#include "ui/frmConnect.h"
 #include "ui/frmPTT.h"
 #include "ui/frmSetup.h"
 
@@ -59,6 +61,9 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     CrearControles();
     CrearBarraEstado();
     EngancharBroadcast(*this, estacion);
+    EngancharConectar(*this, estacion);
+    connect(this, &frmKoltChat::enviarPulsado, this,
+            [this] { m_estacion.canalDatos().EnviarTexto(); });
     EngancharSetup(*this, estacion);
 
     connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,

@@ -149,7 +149,8 @@ TEST_F(VentanaTest, EnterNeverInsertsALineBreakAndSendsOnlyWhenSendIsVisible)
     m_estacion->modelo().Mostrar("cmdEnviar", true);
     QTest::keyClick(v.txtTXChat(), Qt::Key_Return);
     EXPECT_EQ(enviar.count(), 1);
-    EXPECT_EQ(v.txtTXChat()->toPlainText(), "hola");
+    EXPECT_EQ(v.txtTXChat()->toPlainText(), "") << "sent as a chat frame, no line break added";
+    EXPECT_EQ(m_estacion->transmision().ecoPendiente, "hola\r\n");
 }
 
 TEST_F(VentanaTest, SmallerThanTheMinimumSnapsBack)
