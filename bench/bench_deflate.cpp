@@ -165,6 +165,7 @@ int main(int argc, char** argv)
     LibDeflate libdeflate;
     Result total[3];
     std::size_t totalBytes = 0;
+    double slowest = 0; // our longest compression of one file
     bool allGood = true;
     for (const fs::path& path : files) {
         std::ifstream stream(path, std::ios::binary);
@@ -201,6 +202,7 @@ int main(int argc, char** argv)
             std::printf("%s: ROUND TRIP FAILED\n", path.filename().string().c_str());
             allGood = false;
         }
+        slowest = std::max(slowest, r[2].compress);
         for (int i = 0; i < 3; ++i) {
             total[i].size += r[i].size;
             total[i].compress += r[i].compress;
@@ -213,5 +215,12 @@ int main(int argc, char** argv)
                 static_cast<double>(totalBytes) / total[0].size,
                 static_cast<double>(totalBytes) / total[1].size,
                 static_cast<double>(totalBytes) / total[2].size);
+    std::printf("ours against zlib: size %.2f%% (target within +1%%), compress %.2fx (target "
+                ">= 1), inflate %.2fx (target >= 2); slowest compression %.1f ms\n",
+                100.0 * (static_cast<double>(total[2].size) / total[0].size - 1),
+                total[0].compress / total[2].compress, total[0].inflate / total[2].inflate,
+                slowest * 1e3);
+    std::printf("ours against libdeflate: compress %.2fx, inflate %.2fx\n",
+                total[1].compress / total[2].compress, total[1].inflate / total[2].inflate);
     return allGood ? 0 : 1;
 }
