@@ -122,7 +122,9 @@ protected:
     {
         m_e = std::make_unique<EstacionDePrueba>(setup, m_modem.puerto(), m_kiss.puerto());
         EXPECT_TRUE(m_e->listo);
-        EXPECT_TRUE(Esperar([&] { return (*m_e)->kiss().Conectado() && m_kiss.Conectado(); }));
+        EXPECT_TRUE(Esperar([&] {
+            return (*m_e)->SocketsArriba() && (*m_e)->kiss().Conectado() && m_kiss.Conectado();
+        }));
         return *m_e;
     }
 

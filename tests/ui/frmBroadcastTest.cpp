@@ -36,7 +36,7 @@ protected:
     {
         m_e = std::make_unique<EstacionDePrueba>(setup, m_modem.puerto(), m_kiss.puerto());
         EXPECT_TRUE(m_e->listo);
-        EXPECT_TRUE(Esperar([&] { return (*m_e)->kiss().Conectado(); }));
+        EXPECT_TRUE(Esperar([&] { return (*m_e)->SocketsArriba() && (*m_e)->kiss().Conectado(); }));
         m_ventana = std::make_unique<ui::frmKoltChat>(**m_e);
         m_ventana->show();
         return *m_ventana;
