@@ -7,14 +7,11 @@
 #include "config/Ansi.h"
 #include "config/UtcClock.h"
 #include "link/Estacion.h"
+#include "transfer/CanalDatos.h"
 
 namespace kolt::broadcast {
 
 namespace {
-
-// The receive screen keeps its last characters only, as after a chat line:
-// a flood of frames from the air must not grow it without bound.
-constexpr qsizetype kRecepcionMaxima = 64000;
 
 // What the frame builders need from the settings, in the text form the
 // destination wants: 8-bit wire text for the air, UTF-8 for the screen.
@@ -55,7 +52,9 @@ QString Texto(std::string_view s)
 void EnlaceKISS::AgregarLinea(const std::string& linea)
 {
     link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.AgregarRecepcionCortando(QString::fromStdString(linea), kRecepcionMaxima);
+    // Cut as after a chat line: a flood of frames from the air must not
+    // grow the screen without bound.
+    modelo.AgregarRecepcionCortando(QString::fromStdString(linea), transfer::kRecepcionMaxima);
     modelo.EnfocarTransmision();
 }
 

@@ -88,8 +88,7 @@ void EnlaceKISS::RecibirKISS(QByteArrayView chunk)
         case Recepcion::CQ: RecibirCQ(t); break;
         case Recepcion::Broadcast:
             MostrarBroadcast(QString::fromStdString(t.Origen), QString::fromStdString(t.Via1),
-                             QString::fromStdString(t.Via2),
-                             QString::fromUtf8(kMarcadorRecibido.data(), kMarcadorRecibido.size()),
+                             QString::fromStdString(t.Via2), QString::fromLatin1(kMarcadorRecibido),
                              QString::fromStdString(t.Info));
             break;
         case Recepcion::Ignorar: break;
