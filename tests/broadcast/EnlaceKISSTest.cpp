@@ -149,6 +149,18 @@ TEST_P(FlujoCortado, EveryFrameIsShownOnceWhateverTheReads)
 
 INSTANTIATE_TEST_SUITE_P(Trozos, FlujoCortado, ::testing::Values(0, 1, 2, 5, 13, 64));
 
+TEST_F(EnlaceKISSTest, AFloodFromTheAirKeepsOnlyTheScreensLastCharacters)
+{
+    EstacionDePrueba& e = Arrancar();
+    QByteArray flujo;
+    for (int i = 0; i < 2000; ++i)
+        flujo += Kiss({"ALL", "N0CALL-3"}, "flood " + std::to_string(i) + std::string(40, '.'), 0);
+    m_kiss.Enviar(flujo);
+    ASSERT_TRUE(Esperar([&] { return e->modelo().textoRecepcion().contains("flood 1999."); }));
+    EXPECT_LE(e->modelo().textoRecepcion().size(), 64000);
+    EXPECT_GT(e->modelo().textoRecepcion().size(), 63000);
+}
+
 TEST_F(EnlaceKISSTest, AHalfFrameOfALostConnectionNeverJoinsTheNextOne)
 {
     EstacionDePrueba& e = Arrancar();
