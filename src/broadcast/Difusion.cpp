@@ -3,6 +3,7 @@
 
 #include "broadcast/EnlaceKISS.h"
 
+#include "broadcast/DialogoBroadcast.h"
 #include "broadcast/Mensajes.h"
 #include "config/Ansi.h"
 #include "config/UtcClock.h"
@@ -33,7 +34,7 @@ Estacion DatosEstacion(const config::Configuracion& c, bool paraElAire)
 // many bytes (a double-byte code page could make more of them).
 QByteArray BytesDelMensaje(QString& mensaje)
 {
-    mensaje.truncate(kLimiteMensaje);
+    mensaje = LimitarMensaje(mensaje);
     QByteArray bytes = config::ATextoAnsi(mensaje);
     while (bytes.size() > static_cast<qsizetype>(kLimiteMensaje)) {
         mensaje.chop(mensaje.size() > 1 && mensaje.back().isLowSurrogate() ? 2 : 1);
