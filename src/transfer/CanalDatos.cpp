@@ -33,6 +33,10 @@ CanalDatos::CanalDatos(link::Estacion& estacion, QObject* parent)
             [this, &datos] { RecibirDatos(datos.readAll()); });
     // A new connection is a new stream: nothing of the old one continues in it.
     connect(&datos, &QTcpSocket::connected, this, &CanalDatos::OlvidarRecepcion);
+    // With a modem socket lost, what was in flight will never be reported
+    // gone: a reconnected modem's reports speak of its own buffer.
+    for (QTcpSocket* s : {&datos, &m_estacion.socketComandos()})
+        connect(s, &QTcpSocket::disconnected, this, &CanalDatos::AbandonarEnVuelo);
     connect(&m_estacion, &link::Estacion::bufferInformado, this, &CanalDatos::ProcesarBuffer);
     connect(&m_estacion, &link::Estacion::enlaceTerminado, this,
             &CanalDatos::ReiniciarTransferencias);
@@ -205,8 +209,13 @@ void CanalDatos::ProcesarBuffer(const QString& linea)
 
 void CanalDatos::ReiniciarTransferencias()
 {
+    m_estacion.transmision().ultimoEmisor = Emisor::Nadie;
+    AbandonarEnVuelo();
+}
+
+void CanalDatos::AbandonarEnVuelo()
+{
     EstadoTransmision& tx = m_estacion.transmision();
-    tx.ultimoEmisor = Emisor::Nadie;
     tx.bytesPendientes = 0;
     tx.estadoEnvio = Envio::Ninguno;
     OlvidarRecepcion();

@@ -59,6 +59,7 @@ private:
     void AlIniciarTrama(std::span<const EventoTrama> siguen, const EventoTrama& inicio);
     void AlTerminarTrama(const EventoTrama& fin);
     void ErrorDeEnlace();
+    void AbandonarEnVuelo();
     void OlvidarRecepcion();
     void MostrarProgreso(std::uint64_t hechos, std::uint64_t total, const QString& sufijo,
                          const QString& imagen);

@@ -344,6 +344,26 @@ TEST_F(CanalDatosTest, DisconnectedMidFrameAbandonsIt)
     EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nok\r\n");
 }
 
+TEST_F(CanalDatosTest, ModemLostMidSendLeavesNothingInFlight)
+{
+    Enviar("lost");
+    Recibir("9 half");
+    m_modem.Cortar();
+    ASSERT_TRUE(Esperar([&] { return !m_estacion->enlace().enlazado; }));
+    EXPECT_EQ(Tx().bytesPendientes, 0);
+    EXPECT_FALSE(Canal().Recibiendo());
+    ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
+    Enlazar();
+    Modem("BUFFER 0");
+    EXPECT_EQ(Pantalla(), "") << "a new modem's report completes nothing of the old one";
+    Enviar("new");
+    ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos() == "3 new"; }));
+    Recibir("2 ok");
+    Modem("BUFFER 0");
+    EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nok\r\n>N0CALL-1\r\nnew\r\n");
+    EXPECT_TRUE(m_estacion->modelo().control("cmdEnviar").visible);
+}
+
 TEST_F(CanalDatosTest, BytesFromTheDataSocketReachTheScreen)
 {
     m_modem.EnviarDatos("3 abc");
