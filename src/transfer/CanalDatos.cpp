@@ -70,7 +70,7 @@ void CanalDatos::EnviarTexto()
 void CanalDatos::EntregarTrama(const QByteArray& trama)
 {
     // A socket that is down takes nothing; the send stays in flight until
-    // the link is reset, as with any lost send.
+    // the link ends or a socket is renewed, as with any lost send.
     QTcpSocket& datos = m_estacion.socketDatos();
     if (datos.state() == QAbstractSocket::ConnectedState) datos.write(trama);
     m_estacion.transmision().bytesPendientes = trama.size();
@@ -182,11 +182,8 @@ void CanalDatos::ProcesarBuffer(const QString& linea)
     EstadoTransmision& tx = m_estacion.transmision();
     if (tx.bytesPendientes == 0) return;
     n = std::min<qint64>(n, tx.bytesPendientes);
-    const std::uint64_t enviados = std::uint64_t(tx.bytesPendientes - n);
-    m_estacion.modelo().FijarProgreso(Porcentaje(enviados, std::uint64_t(tx.bytesPendientes)));
-    m_estacion.modelo().FijarPanel(Panel::Bytes,
-                                   {QString::number(enviados) + QStringLiteral(" Bytes Sent"),
-                                    QStringLiteral("Subiendo"), QString()});
+    MostrarProgreso(std::uint64_t(tx.bytesPendientes - n), std::uint64_t(tx.bytesPendientes),
+                    QStringLiteral(" Bytes Sent"), QStringLiteral("Subiendo"));
     if (n != 0) return;
 
     if (tx.estadoEnvio == Envio::Archivo) {
