@@ -3,7 +3,6 @@
 
 #include "link/DialogoConectar.h"
 
-#include "config/Historial.h"
 #include "link/Estacion.h"
 
 #include "Esperar.h"
@@ -39,58 +38,6 @@ QStringList Llena()
         l << QStringLiteral("K0") + QLatin1Char(c);
     return l;
 }
-
-struct CasoHistorial {
-    const char* nombre;
-    QStringList antes;
-    QString valor;
-    QStringList despues; // the whole 15 slots, empty ones included
-    QStringList visibles;
-};
-
-void PrintTo(const CasoHistorial& c, std::ostream* os)
-{
-    *os << c.nombre;
-}
-
-class Historial : public ::testing::TestWithParam<CasoHistorial> {};
-
-TEST_P(Historial, MoveToFront)
-{
-    const CasoHistorial& c = GetParam();
-    config::Historial h = Lista(c.antes);
-    config::ActualizarHistorial(h, c.valor);
-    EXPECT_EQ(h, Lista(c.despues));
-    EXPECT_EQ(link::EntradasHistorial(h), c.visibles);
-}
-
-const QStringList kLlena = Llena();
-
-INSTANTIATE_TEST_SUITE_P(
-    Tabla, Historial,
-    ::testing::Values(
-        CasoHistorial{"SlotThreeToTheFront", kLlena, "K0D",
-                      QStringList{"K0D", "K0A", "K0B", "K0C"} + kLlena.mid(4),
-                      QStringList{"K0D", "K0A", "K0B", "K0C"} + kLlena.mid(4)},
-        CasoHistorial{"NewValueDropsSlotFourteen", kLlena, "EA1NEW",
-                      QStringList{"EA1NEW"} + kLlena.mid(0, 14),
-                      QStringList{"EA1NEW"} + kLlena.mid(0, 14)},
-        CasoHistorial{"FrontStaysPut", {"K0A", "K0B"}, "K0A", {"K0A", "K0B"}, {"K0A", "K0B"}},
-        CasoHistorial{"LastSlotToTheFront", kLlena, "K0O", QStringList{"K0O"} + kLlena.mid(0, 14),
-                      QStringList{"K0O"} + kLlena.mid(0, 14)},
-        CasoHistorial{"CaseSensitive", {"K0A"}, "k0a", {"k0a", "K0A"}, {"k0a", "K0A"}},
-        CasoHistorial{"NewValueIntoAShortList",
-                      {"K0A", "K0B"},
-                      "K0C",
-                      {"K0C", "K0A", "K0B"},
-                      {"K0C", "K0A", "K0B"}},
-        CasoHistorial{"EmptyValueHidesTheList", {"K0A", "K0B"}, "", {"", "K0A", "K0B"}, {}},
-        CasoHistorial{"EmptyAgainMovesTheFirstEmptySlot",
-                      {"", "K0A", "", "K0B"},
-                      "",
-                      {"", "K0A", "", "K0B"},
-                      {}}),
-    [](const auto& info) { return std::string(info.param.nombre); });
 
 // A station at idle, its modem on loopback.
 class DialogoConectarTest : public ::testing::Test {
@@ -243,21 +190,33 @@ TEST_F(DialogoConectarTest, ConnectStoresTheUpperCasedTargetMovesItFrontSavesAnd
     EXPECT_EQ(avisos, 1) << "the broadcast dialog closes after this one";
 }
 
-TEST_F(DialogoConectarTest, FmWithoutDigipeatersEmptiesTheirLists)
+TEST_F(DialogoConectarTest, ConnectMovesEveryHistoryToItsField)
 {
     Arrancar("KOLTFM");
-    Config().via1List = Lista({"N0CALL-5"});
-    Config().via2List = Lista({"N0CALL-6"});
-    Config().via1 = "N0CALL-5";
+    const QStringList llena = Llena();
+    Config().connectHFList = Lista(llena);
+    Config().connectWithHF = "K0D"; // slot 3
+    Config().connectFMList = Lista(llena);
+    Config().via1List = Lista({"K0A", "K0B"});
+    Config().via2List = Lista({"K0A", "K0B"});
     link::DialogoConectar d(*m_estacion);
+    d.FijarTexto(CampoConectar::FM, "EA1NEW");
     d.FijarTexto(CampoConectar::Via1, "");
+    d.FijarTexto(CampoConectar::Via2, "K0B");
     ASSERT_EQ(d.Conectar(), std::nullopt);
+
+    EXPECT_EQ(Config().connectHFList, Lista(QStringList{"K0D", "K0A", "K0B", "K0C"} + llena.mid(4)))
+        << "slots 0 to 2 move down, 4 to 14 stay";
+    EXPECT_EQ(Config().connectFMList, Lista(QStringList{"EA1NEW"} + llena.mid(0, 14)))
+        << "a new value drops slot 14";
+    EXPECT_EQ(Config().via1List, Lista({"", "K0A", "K0B"}));
+    EXPECT_EQ(Config().via2List, Lista({"K0B", "K0A"}));
     link::DialogoConectar otra(*m_estacion);
-    EXPECT_TRUE(otra.Lista(CampoConectar::Via1).isEmpty());
-    EXPECT_TRUE(otra.Lista(CampoConectar::Via2).isEmpty());
-    EXPECT_EQ(Config().via1List, Lista({"", "N0CALL-5"})) << "still stored";
+    EXPECT_EQ(otra.Lista(CampoConectar::FM).size(), 15);
+    EXPECT_TRUE(otra.Lista(CampoConectar::Via1).isEmpty()) << "an empty front hides the list";
+    EXPECT_EQ(otra.Lista(CampoConectar::Via2), (QStringList{"K0B", "K0A"}));
     ASSERT_TRUE(
-        Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-2"}; }));
+        Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 EA1NEW"}; }));
 }
 
 TEST_F(DialogoConectarTest, SecondDigipeaterWithoutFirstIsStoredButNotCalled)
