@@ -18,7 +18,7 @@
 // nothing to do with frame boundaries: a chunk may stop inside the digits of
 // a header, or hold the end of one frame and the start of the next.
 // ReceptorTramas is a small state machine fed every chunk as it arrives. It
-// keeps only the digits of a header it has not finished reading (never the
+// keeps only the value of a header it has not finished reading (never the
 // payload) and reports what it saw as events:
 //
 //     Inicio  a header is complete: marker, announced length, header size;
