@@ -63,7 +63,6 @@ TableShape BuildDecodeTable(std::span<const std::uint8_t> lengths,
                             std::span<std::uint32_t> table)
 {
     const unsigned primarySize = 1u << primaryBits;
-    std::fill_n(table.begin(), primarySize, kEntryInvalid);
 
     std::array<unsigned, kMaxCodewordLen + 1> count{};
     for (std::uint8_t len : lengths)
@@ -76,8 +75,13 @@ TableShape BuildDecodeTable(std::span<const std::uint8_t> lengths,
         if (room < 0) return TableShape::Invalid; // over-subscribed
         used += count[len];
     }
+    // Incomplete codes are refused, except the empty one and a lone 1-bit codeword.
+    const bool lone = used == 1 && count[1] == 1;
+    if (room > 0 && used != 0 && !lone) return TableShape::Invalid;
+    // A complete code writes every primary slot below; the others need the
+    // "no symbol" entry where no codeword lands.
+    if (room > 0) std::fill_n(table.begin(), primarySize, kEntryInvalid);
     if (used == 0) return TableShape::Empty;
-    if (room > 0 && !(used == 1 && count[1] == 1)) return TableShape::Invalid; // incomplete
 
     // Symbols in canonical order: by length, then by symbol.
     std::array<unsigned, kMaxCodewordLen + 2> start{};
