@@ -120,7 +120,6 @@ signals:
     // the dispatch runs them.
     void bufferInformado(const QString& linea); // "BUFFER n"
     void enlaceTerminado();                     // "DISCONNECTED", before the display refresh
-    void pttPedido(bool transmitir);            // "PTT ON" / "PTT OFF"
     // The connect dialog started a call and closed: the broadcast dialog closes too.
     void conexionIniciada();
 
@@ -132,7 +131,6 @@ private:
     void RecibirComandos();
     void ReiniciarEnlace();
     void ArrancarModemSiProcede();
-    void LanzarModemDelModo();
     QString RutaModemDelModo() const;
 
     Entorno m_entorno;
