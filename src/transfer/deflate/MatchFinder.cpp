@@ -156,10 +156,10 @@ void FindMatches(std::span<const std::uint8_t> input, const LevelParams& params,
     const std::size_t n = input.size();
     parse.litLenFreq.fill(0);
     parse.distFreq.fill(0);
-    parse.tokens.resize(n);
-    Token* out = parse.tokens.data();
+    parse.tokens.clear();
+    parse.tokens.reserve(n); // at most one token per byte: never reallocates
     auto literal = [&](std::uint8_t byte) {
-        *out++ = {byte, 0};
+        parse.tokens.push_back({byte, 0});
         ++parse.litLenFreq[byte];
     };
 
@@ -178,13 +178,13 @@ void FindMatches(std::span<const std::uint8_t> input, const LevelParams& params,
             literal(input[p++]);
             m = next;
         }
-        *out++ = {static_cast<std::uint16_t>(m.length), static_cast<std::uint16_t>(m.distance)};
+        parse.tokens.push_back(
+            {static_cast<std::uint16_t>(m.length), static_cast<std::uint16_t>(m.distance)});
         ++parse.litLenFreq[kFirstLengthSymbol + kLengthSymbolIndex[m.length]];
         ++parse.distFreq[DistSymbol(m.distance)];
         p += m.length;
         chains.InsertUpTo(p);
     }
-    parse.tokens.resize(static_cast<std::size_t>(out - parse.tokens.data()));
     parse.litLenFreq[kEndOfBlock] = 1;
 }
 
