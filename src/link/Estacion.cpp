@@ -10,6 +10,7 @@
 #include "keying/QtSerialLine.h"
 #include "keying/RadioCatalogue.h"
 #include "transfer/CanalDatos.h"
+#include "transfer/TransferenciaArchivos.h"
 
 #include <QDate>
 #include <QDir>
@@ -58,6 +59,7 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
     m_canal = std::make_unique<transfer::CanalDatos>(*this);
+    m_archivos = std::make_unique<transfer::TransferenciaArchivos>(*this);
     m_kiss = std::make_unique<broadcast::EnlaceKISS>(*this);
 
     // Close and Error re-run the socket check; queued, so that a socket

@@ -37,7 +37,8 @@ class SerialLine;
 
 namespace kolt::transfer {
 class CanalDatos;
-}
+class TransferenciaArchivos;
+} // namespace kolt::transfer
 
 namespace kolt::link {
 
@@ -105,6 +106,7 @@ public:
     keying::ControladorPTT& ptt() { return *m_ptt; }
     config::LanzadorModem& lanzador() { return *m_lanzador; }
     transfer::CanalDatos& canalDatos() { return *m_canal; }
+    transfer::TransferenciaArchivos& archivos() { return *m_archivos; }
     broadcast::EnlaceKISS& kiss() { return *m_kiss; }
     const Entorno& entorno() const { return m_entorno; }
     QString RutaAjustes() const;
@@ -153,6 +155,7 @@ private:
     std::unique_ptr<keying::ControladorPTT> m_ptt;
     std::unique_ptr<broadcast::EnlaceKISS> m_kiss;
     std::unique_ptr<transfer::CanalDatos> m_canal; // the data port: chat and file frames
+    std::unique_ptr<transfer::TransferenciaArchivos> m_archivos; // its file branch; after m_canal
     bool m_cerrando = false;
 };
 

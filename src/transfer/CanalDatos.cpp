@@ -67,12 +67,12 @@ void CanalDatos::EnviarTexto()
     modelo.Habilitar(QStringLiteral("mnuClear"), false);
 }
 
-void CanalDatos::EntregarTrama(const QByteArray& trama)
+void CanalDatos::EntregarTrama(QByteArrayView trama)
 {
     // A socket that is down takes nothing; the send stays in flight until
     // the link ends or a socket is renewed, as with any lost send.
     QTcpSocket& datos = m_estacion.socketDatos();
-    if (datos.state() == QAbstractSocket::ConnectedState) datos.write(trama);
+    if (datos.state() == QAbstractSocket::ConnectedState) datos.write(trama.data(), trama.size());
     m_estacion.transmision().bytesPendientes = trama.size();
 }
 

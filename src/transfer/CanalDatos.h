@@ -46,7 +46,7 @@ public:
     // For file sending. Writes a whole frame to the data socket in one call;
     // it stays in flight (BytesPendientes) until the modem reports it gone.
     // The caller sets EstadoEnvio and the in-flight controls.
-    void EntregarTrama(const QByteArray& trama);
+    void EntregarTrama(QByteArrayView trama);
     // ">" + own call before a block of this station, unless it wrote the last one.
     void CabeceraPropia();
     // A completed message: appended with the 64,000-character cut.

@@ -3,6 +3,7 @@
 #include "config/ServiciosShell.h"
 #include "link/Estacion.h"
 #include "transfer/CanalDatos.h"
+#include "transfer/TransferenciaArchivos.h"
 #include "ui/Disposicion.h"
 #include "ui/Iconos.h"
 #include "ui/PanelEstado.h"
@@ -167,7 +168,8 @@ void frmKoltChat::CrearMenus()
             this, [this] { m_estacion.Abortar(); });
     connect(Accion(nullptr, QStringLiteral("mnuClear"), QStringLiteral("Clear")),
             &QAction::triggered, this, [this] { m_estacion.AccionLimpiar(); });
-    Accion(nullptr, QStringLiteral("mnuSendFile"), QStringLiteral("Send File"));
+    connect(Accion(nullptr, QStringLiteral("mnuSendFile"), QStringLiteral("Send File")),
+            &QAction::triggered, this, [this] { m_estacion.archivos().AccionEnviarArchivo(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));

@@ -396,6 +396,7 @@ struct ManejadorGrabador : transfer::ManejadorArchivos {
 
 TEST_F(CanalDatosTest, FileFramesWithoutAHandlerAreCountedAndDropped)
 {
+    Canal().FijarManejadorArchivos(nullptr);
     Recibir("5#ab");
     EXPECT_FALSE(Control("cmdEnviar").visible);
     Recibir("cde3 end");

@@ -1,0 +1,174 @@
+// File transfer: the sending half, and what both halves share.
+
+#include "transfer/TransferenciaArchivos.h"
+
+#include "config/Ansi.h"
+#include "link/Estacion.h"
+#include "transfer/CanalDatos.h"
+#include "transfer/NombresArchivo.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kolt::transfer {
+
+using link::Icono;
+
+namespace {
+
+const QString kFinLinea = QStringLiteral("\r\n");
+
+TransferenciaArchivos::Reloj RelojMonotono()
+{
+    return [inicio = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }()] { return inicio.elapsed(); };
+}
+
+QString Entre(const QString& nombre)
+{
+    return QLatin1Char('\'') + nombre + QLatin1Char('\'');
+}
+
+} // namespace
+
+QString BytesPorMinuto(std::uint64_t bytes, std::int64_t milisegundos)
+{
+    if (milisegundos <= 0) return QStringLiteral("XXXX");
+    const auto ms = static_cast<std::uint64_t>(milisegundos);
+    const std::uint64_t escalado = bytes * 60'000; // below 2^47 for any frame
+    std::uint64_t q = escalado / ms;
+    const std::uint64_t r = escalado % ms;
+    if (2 * r > ms || (2 * r == ms && (q & 1) != 0)) ++q;
+    return QString::number(q);
+}
+
+TransferenciaArchivos::TransferenciaArchivos(link::Estacion& estacion)
+    : m_estacion(estacion), m_reloj(RelojMonotono())
+{
+    m_estacion.canalDatos().FijarManejadorArchivos(this);
+}
+
+TransferenciaArchivos::~TransferenciaArchivos()
+{
+    m_estacion.canalDatos().FijarManejadorArchivos(nullptr);
+}
+
+void TransferenciaArchivos::AccionEnviarArchivo()
+{
+    if (m_estacion.ComprobarModemConectado()) EnviarArchivo();
+}
+
+QByteArray TransferenciaArchivos::LeerArchivo(const QString& ruta, QString* error)
+{
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error) *error = f.errorString();
+        return {};
+    }
+    QByteArray carga = config::ATextoAnsi(NombreParaEnviar(NombreDeRuta(ruta)));
+    carga.append(char(kSeparadorNombre));
+    const qsizetype inicio = carga.size();
+    const qint64 tamano = f.size();
+    if (inicio + tamano > qint64{kCargaMaxima}) {
+        if (error) *error = QStringLiteral("it is larger than 2048000 bytes");
+        return {};
+    }
+    carga.resize(inicio + qsizetype(tamano));
+    qint64 leidos = 0;
+    while (leidos < tamano) {
+        const qint64 n = f.read(carga.data() + inicio + leidos, tamano - leidos);
+        if (n <= 0) break;
+        leidos += n;
+    }
+    char extra;
+    if (leidos != tamano || f.read(&extra, 1) != 0) {
+        if (error)
+            *error = f.error() != QFileDevice::NoError
+                         ? f.errorString()
+                         : QStringLiteral("it changed while it was being read");
+        return {};
+    }
+    return carga;
+}
+
+void TransferenciaArchivos::EnviarArchivo()
+{
+    CanalDatos& canal = m_estacion.canalDatos();
+    EstadoTransmision& tx = m_estacion.transmision();
+    // The item is disabled then; a frame in flight must not be replaced.
+    if (tx.bytesPendientes != 0 || canal.Recibiendo()) return;
+    config::Configuracion& c = m_estacion.config();
+    link::Operador& operador = m_estacion.operador();
+
+    const QString ruta = operador.ElegirArchivo(c.loadPathFile, QStringLiteral("Select file"));
+    if (ruta.isEmpty()) return;
+    const QFileInfo info(ruta);
+    if (!info.isFile()) {
+        operador.Mensaje(Icono::Critico, ruta + QStringLiteral(" not found"));
+        return;
+    }
+    const QString nombre = NombreDeRuta(ruta);
+    const QString nombreEnviado = NombreParaEnviar(nombre);
+    const qint64 total = config::ATextoAnsi(nombreEnviado).size() + info.size() + 1;
+    if (total > qint64{kCargaMaxima}) {
+        operador.Mensaje(Icono::Exclamacion,
+                         Entre(nombre) +
+                             QStringLiteral(" size is too big (2048000 bytes Maximum)"));
+        return;
+    }
+    if (info.size() == 0) {
+        operador.Mensaje(Icono::Exclamacion, Entre(nombre) + QStringLiteral(" is empty"));
+        return;
+    }
+    c.loadPathFile = info.absolutePath();
+
+    QString error;
+    QByteArray carga = LeerArchivo(ruta, &error);
+    if (carga.isEmpty()) {
+        operador.Mensaje(Icono::Critico,
+                         Entre(nombre) + QStringLiteral(" could not be read: ") + error);
+        return;
+    }
+    link::ModeloVentana& modelo = m_estacion.modelo();
+    modelo.Mostrar(QStringLiteral("lblWait"), true);
+    const TramaArchivo trama = ArmarTramaArchivo(std::span(
+        reinterpret_cast<const std::uint8_t*>(carga.constData()), std::size_t(carga.size())));
+    modelo.Mostrar(QStringLiteral("lblWait"), false);
+    carga = QByteArray();
+
+    modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
+    modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    modelo.Habilitar(QStringLiteral("mnuClear"), false);
+    canal.CabeceraPropia();
+    // The block is this station's from here: a remote line arriving before
+    // the send completes gets its own header.
+    tx.ultimoEmisor = Emisor::Propio;
+    modelo.AgregarRecepcion(QStringLiteral("Sending ") + Entre(nombreEnviado) + QLatin1Char(' ') +
+                            QString::number(trama.bytes.size()) + QLatin1Char('/') +
+                            QString::number(total + qint64(trama.cabecera)) +
+                            QStringLiteral(" bytes...") + kFinLinea);
+    tx.ecoPendiente.clear();
+    tx.estadoEnvio = Envio::Archivo;
+    canal.EntregarTrama(QByteArrayView(reinterpret_cast<const char*>(trama.bytes.data()),
+                                       qsizetype(trama.bytes.size())));
+    modelo.FijarProgreso(0);
+    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
+    m_tickInicioEnvio = m_reloj();
+}
+
+void TransferenciaArchivos::EnvioTerminado(std::int64_t bytesTrama)
+{
+    const QString tasa = BytesPorMinuto(std::uint64_t(std::max<std::int64_t>(bytesTrama, 0)),
+                                        m_reloj() - m_tickInicioEnvio);
+    CanalDatos& canal = m_estacion.canalDatos();
+    canal.CabeceraPropia();
+    canal.MostrarMensaje(QStringLiteral("File sent successfully @ ") + tasa +
+                         QStringLiteral(" Bytes/min") + kFinLinea);
+    if (m_estacion.config().autoDisconnect == 1) m_estacion.Abortar();
+}
+
+} // namespace kolt::transfer
