@@ -109,6 +109,11 @@ Bytes Comprimido(const Bytes& b)
     return kolt::deflate::Deflate(b, 5);
 }
 
+void PrintTo(const Hostil& h, std::ostream* os)
+{
+    *os << h.nombre;
+}
+
 class CargaHostil : public ::testing::TestWithParam<Hostil> {};
 
 TEST_P(CargaHostil, IsRefusedWithItsReason)
