@@ -65,9 +65,7 @@ void frmSetup::Construir()
         m_optVariante[i] = new QRadioButton(QStringLiteral("KOLT %1").arg(kSufijo[i]), fraModo);
         m_optVariante[i]->setObjectName(QString::fromLatin1(nombresModo[i]));
         modo->addWidget(m_optVariante[i]);
-        connect(m_optVariante[i], &QRadioButton::toggled, this, [this](bool marcado) {
-            if (marcado) GestionarModo();
-        });
+        connect(m_optVariante[i], &QRadioButton::clicked, this, &frmSetup::GestionarModo);
     }
     fila->addWidget(fraModo);
 
@@ -188,7 +186,6 @@ QRadioButton* frmSetup::optVariante(Variante v) const
 
 void frmSetup::MostrarCampos()
 {
-    m_mostrando = true;
     const config::CamposSetup& f = m_logica.campos();
     // No option at all when the stored variant is none of the three.
     for (QRadioButton* o : m_optVariante) {
@@ -212,7 +209,6 @@ void frmSetup::MostrarCampos()
     m_chkLaunch->setChecked(f.lanzar);
     m_chkDisconnect->setChecked(f.desconectar);
     m_chkLog->setChecked(f.log);
-    m_mostrando = false;
 }
 
 void frmSetup::LeerCampos()
@@ -239,7 +235,6 @@ void frmSetup::LeerCampos()
 
 void frmSetup::GestionarModo()
 {
-    if (m_mostrando) return;
     LeerCampos();
     const config::DisposicionSetup d = m_logica.GestionarModo();
     for (int i = 0; i < 3; ++i) {

@@ -87,7 +87,6 @@ private:
     QCheckBox* m_chkLog = nullptr;
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
-    bool m_mostrando = false; // fields being filled: no rule runs
 };
 
 // Binds the main window's "Chat Setup..." item to the dialog.
