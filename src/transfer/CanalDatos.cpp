@@ -11,7 +11,6 @@ namespace {
 
 const QString kErrorEnlace =
     QStringLiteral("Link Error - Received data stream not correct format.\r\n");
-const QString kFinLinea = QStringLiteral("\r\n");
 
 // The transmit box may hold line breaks of any kind (pasted text); the wire
 // and the screen carry CR LF.

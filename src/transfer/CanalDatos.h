@@ -24,6 +24,7 @@ namespace kolt::transfer {
 
 // The receive screen keeps this many characters when a completed message is added.
 inline constexpr qsizetype kRecepcionMaxima = 64000;
+inline const QString kFinLinea = QStringLiteral("\r\n");
 
 class CanalDatos : public QObject {
     Q_OBJECT

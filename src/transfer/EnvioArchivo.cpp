@@ -17,20 +17,11 @@ using link::Icono;
 
 namespace {
 
-const QString kFinLinea = QStringLiteral("\r\n");
-
 TransferenciaArchivos::Reloj RelojMonotono()
 {
-    return [inicio = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }()] { return inicio.elapsed(); };
-}
-
-QString Entre(const QString& nombre)
-{
-    return QLatin1Char('\'') + nombre + QLatin1Char('\'');
+    QElapsedTimer inicio;
+    inicio.start();
+    return [inicio] { return inicio.elapsed(); };
 }
 
 } // namespace
@@ -38,12 +29,8 @@ QString Entre(const QString& nombre)
 QString BytesPorMinuto(std::uint64_t bytes, std::int64_t milisegundos)
 {
     if (milisegundos <= 0) return QStringLiteral("XXXX");
-    const auto ms = static_cast<std::uint64_t>(milisegundos);
-    const std::uint64_t escalado = bytes * 60'000; // below 2^47 for any frame
-    std::uint64_t q = escalado / ms;
-    const std::uint64_t r = escalado % ms;
-    if (2 * r > ms || (2 * r == ms && (q & 1) != 0)) ++q;
-    return QString::number(q);
+    // Below 2^47 for any frame: no overflow.
+    return QString::number(DividirAlPar(bytes * 60'000, std::uint64_t(milisegundos)));
 }
 
 TransferenciaArchivos::TransferenciaArchivos(link::Estacion& estacion)
@@ -116,12 +103,12 @@ void TransferenciaArchivos::EnviarArchivo()
     const qint64 total = config::ATextoAnsi(nombreEnviado).size() + info.size() + 1;
     if (total > qint64{kCargaMaxima}) {
         operador.Mensaje(Icono::Exclamacion,
-                         Entre(nombre) +
+                         EntreComillas(nombre) +
                              QStringLiteral(" size is too big (2048000 bytes Maximum)"));
         return;
     }
     if (info.size() == 0) {
-        operador.Mensaje(Icono::Exclamacion, Entre(nombre) + QStringLiteral(" is empty"));
+        operador.Mensaje(Icono::Exclamacion, EntreComillas(nombre) + QStringLiteral(" is empty"));
         return;
     }
     c.loadPathFile = info.absolutePath();
@@ -130,9 +117,11 @@ void TransferenciaArchivos::EnviarArchivo()
     QByteArray carga = LeerArchivo(ruta, &error);
     if (carga.isEmpty()) {
         operador.Mensaje(Icono::Critico,
-                         Entre(nombre) + QStringLiteral(" could not be read: ") + error);
+                         EntreComillas(nombre) + QStringLiteral(" could not be read: ") + error);
         return;
     }
+    // As read: the file may have changed since it was checked.
+    const qint64 anunciado = carga.size();
     link::ModeloVentana& modelo = m_estacion.modelo();
     modelo.Mostrar(QStringLiteral("lblWait"), true);
     const TramaArchivo trama = ArmarTramaArchivo(std::span(
@@ -147,9 +136,9 @@ void TransferenciaArchivos::EnviarArchivo()
     // The block is this station's from here: a remote line arriving before
     // the send completes gets its own header.
     tx.ultimoEmisor = Emisor::Propio;
-    modelo.AgregarRecepcion(QStringLiteral("Sending ") + Entre(nombreEnviado) + QLatin1Char(' ') +
-                            QString::number(trama.bytes.size()) + QLatin1Char('/') +
-                            QString::number(total + qint64(trama.cabecera)) +
+    modelo.AgregarRecepcion(QStringLiteral("Sending ") + EntreComillas(nombreEnviado) +
+                            QLatin1Char(' ') + QString::number(trama.bytes.size()) +
+                            QLatin1Char('/') + QString::number(anunciado + qint64(trama.cabecera)) +
                             QStringLiteral(" bytes...") + kFinLinea);
     tx.ecoPendiente.clear();
     tx.estadoEnvio = Envio::Archivo;

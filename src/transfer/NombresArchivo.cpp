@@ -135,6 +135,11 @@ QString NombreVisible(const QString& recibido, qsizetype maximo)
     return s;
 }
 
+QString EntreComillas(const QString& nombre)
+{
+    return QLatin1Char('\'') + nombre + QLatin1Char('\'');
+}
+
 QString NombreNumerado(const QString& nombre, int n)
 {
     const qsizetype punto = nombre.lastIndexOf(QLatin1Char('.'));

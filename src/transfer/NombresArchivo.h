@@ -33,6 +33,9 @@ QString NombreSeguro(const QString& recibido);
 // "?", at most `maximo` characters (then "...").
 QString NombreVisible(const QString& recibido, qsizetype maximo = 80);
 
+// 'name', as the screen lines quote file names.
+QString EntreComillas(const QString& nombre);
+
 // The n-th other name for a file whose name is taken, the number before the
 // extension (what follows the last dot): "a.txt", 2 -> "a (2).txt";
 // "README", 1 -> "README (1)"; "a.tar.gz", 1 -> "a.tar (1).gz".

@@ -15,13 +15,6 @@ namespace kolt::transfer {
 
 namespace {
 
-const QString kFinLinea = QStringLiteral("\r\n");
-
-QString Entre(const QString& nombre)
-{
-    return QLatin1Char('\'') + nombre + QLatin1Char('\'');
-}
-
 QString MotivoDano(EstadoCarga e)
 {
     switch (e) {
@@ -109,33 +102,33 @@ void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& 
     const QString seguro = NombreSeguro(r.recibido);
     switch (r.guardado.estado) {
     case Guardado::Estado::SinCarpeta:
-        canal.MostrarMensaje(kFinLinea + Entre(seguro) +
-                             QStringLiteral(" not saved: the download folder ") +
-                             Entre(QDir::toNativeSeparators(m_estacion.config().downloadFolder)) +
-                             QStringLiteral(" does not exist.") + kFinLinea);
+        canal.MostrarMensaje(
+            kFinLinea + EntreComillas(seguro) + QStringLiteral(" not saved: the download folder ") +
+            EntreComillas(QDir::toNativeSeparators(m_estacion.config().downloadFolder)) +
+            QStringLiteral(" does not exist.") + kFinLinea);
         return;
     case Guardado::Estado::Fallo:
-        canal.MostrarMensaje(kFinLinea + Entre(seguro) + QStringLiteral(" not saved: ") +
+        canal.MostrarMensaje(kFinLinea + EntreComillas(seguro) + QStringLiteral(" not saved: ") +
                              r.guardado.error + QLatin1Char('.') + kFinLinea);
         return;
     case Guardado::Estado::Guardado: break;
     }
 
     const QString& nombre = r.guardado.nombre;
-    QString texto = kFinLinea + Entre(nombre) + QStringLiteral(" received @ ") + tasa +
+    QString texto = kFinLinea + EntreComillas(nombre) + QStringLiteral(" received @ ") + tasa +
                     QStringLiteral(" Bytes/min") + kFinLinea;
     // Whenever the file is not under the name it was sent with, say why.
     if (r.recibido.isEmpty())
-        texto += QStringLiteral("The file came without a name; it is ") + Entre(nombre) +
+        texto += QStringLiteral("The file came without a name; it is ") + EntreComillas(nombre) +
                  QLatin1Char('.') + kFinLinea;
     else if (seguro != r.recibido)
-        texto += QStringLiteral("The name sent, ") + Entre(NombreVisible(r.recibido)) +
-                 QStringLiteral(", is not a plain file name; the file is ") + Entre(nombre) +
-                 QLatin1Char('.') + kFinLinea;
+        texto += QStringLiteral("The name sent, ") + EntreComillas(NombreVisible(r.recibido)) +
+                 QStringLiteral(", is not a plain file name; the file is ") +
+                 EntreComillas(nombre) + QLatin1Char('.') + kFinLinea;
     else if (nombre != r.recibido)
-        texto += Entre(r.recibido) +
+        texto += EntreComillas(r.recibido) +
                  QStringLiteral(" already exists in the download folder; the new file is ") +
-                 Entre(nombre) + QLatin1Char('.') + kFinLinea;
+                 EntreComillas(nombre) + QLatin1Char('.') + kFinLinea;
     canal.MostrarMensaje(texto);
 }
 

@@ -144,14 +144,18 @@ void ReceptorTramas::Terminar()
     m_esperados = 0;
 }
 
+std::uint64_t DividirAlPar(std::uint64_t n, std::uint64_t d)
+{
+    std::uint64_t q = n / d;
+    const std::uint64_t r = n % d;
+    if (2 * r > d || (2 * r == d && (q & 1) != 0)) ++q;
+    return q;
+}
+
 int Porcentaje(std::uint64_t parte, std::uint64_t total)
 {
     if (total == 0) return 0;
-    const std::uint64_t escalado = parte * 100;
-    std::uint64_t q = escalado / total;
-    const std::uint64_t r = escalado % total;
-    if (2 * r > total || (2 * r == total && (q & 1) != 0)) ++q;
-    return static_cast<int>(q);
+    return static_cast<int>(DividirAlPar(parte * 100, total));
 }
 
 } // namespace kolt::transfer

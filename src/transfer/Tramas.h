@@ -146,6 +146,10 @@ private:
     std::vector<EventoTrama> m_eventos;
 };
 
+// n / d rounded to the nearest whole number, halves to even (d > 0): how
+// the progress and the throughput figures are rounded.
+std::uint64_t DividirAlPar(std::uint64_t n, std::uint64_t d);
+
 // parte × 100 / total rounded to the nearest whole number, halves to even;
 // 0 when total is 0. For the progress bar.
 int Porcentaje(std::uint64_t parte, std::uint64_t total);
