@@ -172,19 +172,25 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
     f.indicativo = QString::fromStdString(indicativo);
     if (!indicativoValido) return Rechazar(QStringLiteral("Invalid Call Sign"), Campo::Indicativo);
 
-    if (!ModemCambiado()) return {false, Campo::Ninguno};
+    QString relanzar;
+    if (!ModemCambiado(relanzar)) return {false, Campo::Ninguno};
     CerrarSocketsQueCambian();
     Guardar();
     m_estacion.ComprobarSockets();
     m_estacion.GuardarConfiguracion();
+    // Started once the settings file holds the new variant: a modem that
+    // reads its ports from it, as the stand-in modem does, must find them.
+    if (!relanzar.isEmpty())
+        LanzarConAvisos(m_estacion.lanzador(), m_estacion.operador(), relanzar);
     return {};
 }
 
 // A new variant or a new program path: the old modem program goes (or,
 // when the chat does not run it, the sockets to it), and with the launch
-// box checked the new one starts. False when it cannot start: the dialog
-// stays open, with the new path already in the record.
-bool DialogoSetup::ModemCambiado()
+// box checked `relanzar` names the program to start. False when that one
+// cannot start: the dialog stays open, with the new path already in the
+// record.
+bool DialogoSetup::ModemCambiado(QString& relanzar)
 {
     Configuracion& c = m_estacion.config();
     const int i = Indice(m_campos.variante);
@@ -201,7 +207,10 @@ bool DialogoSetup::ModemCambiado()
         m_estacion.socketDatos().abort();
     }
     ruta = m_campos.ruta[i];
-    return !m_campos.lanzar || LanzarConAvisos(m_estacion.lanzador(), m_estacion.operador(), ruta);
+    if (!m_campos.lanzar) return true;
+    if (!PuedeLanzarse(m_estacion.lanzador(), m_estacion.operador(), ruta)) return false;
+    relanzar = ruta;
+    return true;
 }
 
 void DialogoSetup::CerrarSocketsQueCambian()

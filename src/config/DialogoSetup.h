@@ -93,7 +93,7 @@ public:
 
 private:
     Cierre Rechazar(const QString& mensaje, Campo foco);
-    bool ModemCambiado();
+    bool ModemCambiado(QString& relanzar);
     void CerrarSocketsQueCambian();
     void Guardar();
 

@@ -55,14 +55,26 @@ QString TextoFaltaWine(const QString& ruta)
         .arg(ruta);
 }
 
+QString LanzadorModem::BuscarWine() const
+{
+    return m_busquedaWine.isEmpty()
+               ? QStandardPaths::findExecutable(QStringLiteral("wine"))
+               : QStandardPaths::findExecutable(QStringLiteral("wine"), m_busquedaWine);
+}
+
+LanzadorModem::Impedimento LanzadorModem::Comprobar(const QString& ruta) const
+{
+    if (!QFileInfo::exists(ruta)) return Impedimento::FaltaArchivo;
+    if (NecesitaWine(ruta) && BuscarWine().isEmpty()) return Impedimento::FaltaWine;
+    return Impedimento::Ninguno;
+}
+
 LanzadorModem::Resultado LanzadorModem::LanzarModem(const QString& ruta)
 {
     QString programa = ruta;
     QStringList argumentos;
     if (NecesitaWine(ruta)) {
-        programa = m_busquedaWine.isEmpty()
-                       ? QStandardPaths::findExecutable(QStringLiteral("wine"))
-                       : QStandardPaths::findExecutable(QStringLiteral("wine"), m_busquedaWine);
+        programa = BuscarWine();
         if (programa.isEmpty()) return Resultado::FaltaWine;
         argumentos << ruta;
     }
@@ -114,17 +126,24 @@ bool LanzadorModem::EnMarcha() const
     return m_proceso && m_proceso->state() != QProcess::NotRunning;
 }
 
-bool LanzarConAvisos(LanzadorModem& lanzador, link::Operador& operador, const QString& ruta)
+bool PuedeLanzarse(const LanzadorModem& lanzador, link::Operador& operador, const QString& ruta)
 {
-    if (!QFileInfo::exists(ruta)) {
+    switch (lanzador.Comprobar(ruta)) {
+    case LanzadorModem::Impedimento::Ninguno: return true;
+    case LanzadorModem::Impedimento::FaltaArchivo:
         operador.Mensaje(link::Icono::Critico, ruta + QStringLiteral(" file not found"));
         return false;
-    }
-    if (lanzador.LanzarModem(ruta) == LanzadorModem::Resultado::FaltaWine) {
+    case LanzadorModem::Impedimento::FaltaWine:
         operador.Mensaje(link::Icono::Critico, TextoFaltaWine(ruta));
         return false;
     }
-    return true;
+    return false;
+}
+
+bool LanzarConAvisos(LanzadorModem& lanzador, link::Operador& operador, const QString& ruta)
+{
+    return PuedeLanzarse(lanzador, operador, ruta) &&
+           lanzador.LanzarModem(ruta) == LanzadorModem::Resultado::Lanzado;
 }
 
 } // namespace kolt::config

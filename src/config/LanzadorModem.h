@@ -42,10 +42,17 @@ public:
 
     bool EnMarcha() const;
 
+    // What stands in the way of starting `ruta`, looked at without starting
+    // it: the file (at the path as given) and, for a Windows program, wine.
+    enum class Impedimento { Ninguno, FaltaArchivo, FaltaWine };
+    Impedimento Comprobar(const QString& ruta) const;
+
     // Where `wine` is looked for; empty (the default) means the PATH.
     void FijarBusquedaWine(QStringList carpetas) { m_busquedaWine = std::move(carpetas); }
 
 private:
+    QString BuscarWine() const;
+
     std::unique_ptr<QProcess> m_proceso;
     // Programs started before the last one: no longer ours to stop, but
     // their handles must live as long as the chat.
@@ -59,9 +66,12 @@ bool NecesitaWine(const QString& ruta);
 // What the operator is told when a Windows program cannot be started.
 QString TextoFaltaWine(const QString& ruta);
 
-// Starts the modem program at `ruta` as the chat does: a missing file (the
-// path as given) or a missing wine is told to the operator and nothing is
-// started. True when the program was handed to the system.
+// Tells the operator why `ruta` cannot be started (a missing file, a
+// missing wine); true when nothing stands in the way.
+bool PuedeLanzarse(const LanzadorModem& lanzador, link::Operador& operador, const QString& ruta);
+
+// Starts the modem program at `ruta` as the chat does, when PuedeLanzarse
+// allows. True when the program was handed to the system.
 bool LanzarConAvisos(LanzadorModem& lanzador, link::Operador& operador, const QString& ruta);
 
 } // namespace kolt::config

@@ -194,4 +194,31 @@ TEST_F(SetupModemTest, WindowsProgramWithoutWineIsToldAndKeepsTheDialogOpen)
     EXPECT_FALSE(m_estacion->lanzador().EnMarcha());
 }
 
+// The stand-in modem, run from the program folder, serves the ports of the
+// variant that "KOLT Chat.ini" beside it names: switching the variant moves
+// the chat from one stand-in modem to another on other ports.
+TEST_F(SetupModemTest, StandInModemRelaunchedForTheNewVariantServesItsPorts)
+{
+    const QString simulador = Ruta("kolt-modem-sim");
+    ASSERT_TRUE(QFile::copy(kSimulador, simulador));
+    QFile(simulador).setPermissions(QFile::permissions(kSimulador));
+    const quint16 hf = PuertosLibres();
+    const quint16 sat = PuertosLibres();
+    const quint16 kiss = PuertosLibres();
+    m_modem.Cerrar();
+    Ajustes(QStringLiteral("AutoLaunch=1\r\nKOLT HF Path=%1\r\nKOLT SAT Path=%1\r\n"
+                           "HF TCP Port=%2\r\nSAT TCP Port=%3\r\nKISS TCP Port=%4\r\n")
+                .arg(simulador)
+                .arg(hf)
+                .arg(sat)
+                .arg(kiss));
+    Arrancar();
+    ASSERT_TRUE(UnidaA(hf));
+
+    Campos().variante = Variante::SAT;
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    EXPECT_TRUE(Libre(hf));
+    EXPECT_TRUE(UnidaA(sat));
+}
+
 } // namespace
