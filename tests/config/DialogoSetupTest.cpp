@@ -128,8 +128,6 @@ const CasoCierre kCasos[] = {
      Campo::Ninguno, [](auto& c, auto& antes) { EXPECT_EQ(c.satTcpPort, antes.satTcpPort); }},
     {"CallSignInvalid", [](auto& f) { f.indicativo = "N0CALL-99"; }, "Invalid Call Sign",
      Campo::Indicativo},
-    {"CallSignTooLong", [](auto& f) { f.indicativo = "TOOLONGCALL"; }, "Invalid Call Sign",
-     Campo::Indicativo},
     {"CallSignEmptyIsNone", [](auto& f) { f.indicativo = ""; }, nullptr, Campo::Ninguno,
      [](auto& c, auto&) { EXPECT_EQ(c.myCallsign, ""); }},
     {"CallSignUpperCased", [](auto& f) { f.indicativo = "ea4xyz-t"; }, nullptr, Campo::Ninguno,

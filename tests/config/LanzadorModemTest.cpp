@@ -14,8 +14,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 using namespace kolt;
 using config::LanzadorModem;
 using test::Esperar;
@@ -144,23 +142,6 @@ TEST_F(LanzadorModemTest, ClosingAfterTheProgramEndedByItselfDoesNothing)
     LanzadorModem nunca;
     nunca.CerrarModem();
     EXPECT_FALSE(nunca.EnMarcha());
-}
-
-TEST_F(LanzadorModemTest, OnlyTheLastProgramIsClosed)
-{
-    Script(Ruta("primero"), QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta("pid1")));
-    m_lanzador.LanzarModem(Ruta("primero"));
-    ASSERT_TRUE(Esperar([&] { return QFile(Ruta("pid1")).size() > 0; }));
-    QFile f(Ruta("pid1"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const qint64 primero = f.readAll().trimmed().toLongLong();
-
-    m_lanzador.LanzarModem(Programa("segundo"));
-    const qint64 segundo = PidEscrito();
-    m_lanzador.CerrarModem();
-    EXPECT_TRUE(Esperar([&] { return Terminado(segundo); }, 3000));
-    EXPECT_FALSE(Terminado(primero)) << "no longer ours to stop";
-    ::kill(static_cast<pid_t>(primero), SIGKILL);
 }
 
 TEST(LanzarConAvisos, MissingFileIsToldByThePathAsGiven)

@@ -1,12 +1,10 @@
-// The folder picker's start folder, and the Help menu's web items.
+// The folder picker's start folder: one trailing separator goes.
 
 #include "config/ServiciosShell.h"
 
 #include "OperadorGuion.h"
 #include "QtImprimir.h"
 
-#include <QSet>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace kolt;
@@ -52,24 +50,6 @@ TEST(ElegirCarpeta, CancelGivesEmpty)
     QString inicio = QStringLiteral("/tmp/");
     EXPECT_EQ(config::ElegirCarpeta(operador, inicio, "Select the Destination Folder"), "");
     EXPECT_EQ(inicio, "/tmp");
-}
-
-TEST(EnlacesAyuda, FiveDistinctItemsEachOpeningSomethingUsable)
-{
-    const auto enlaces = config::EnlacesAyuda(QStringLiteral("/opt/kolt"));
-    ASSERT_EQ(enlaces.size(), 5u);
-    QSet<QString> nombres, direcciones;
-    for (const config::EnlaceAyuda& e : enlaces) {
-        nombres.insert(e.nombre);
-        direcciones.insert(e.direccion);
-        EXPECT_TRUE(e.nombre.startsWith("mnu")) << e.nombre.toStdString();
-        EXPECT_FALSE(e.caption.isEmpty());
-        const QUrl url(e.direccion);
-        const bool web = url.scheme() == "https" || url.scheme() == "http";
-        EXPECT_TRUE(web || e.direccion.startsWith("/opt/kolt/")) << e.direccion.toStdString();
-    }
-    EXPECT_EQ(nombres.size(), 5);
-    EXPECT_EQ(direcciones.size(), 5);
 }
 
 } // namespace
