@@ -82,17 +82,26 @@ QByteArray TransferenciaArchivos::LeerArchivo(const QString& ruta, QString* erro
     return carga;
 }
 
+bool TransferenciaArchivos::PuedeEnviar()
+{
+    const link::Enlace& enlace = m_estacion.enlace();
+    return enlace.enlazado && !enlace.desconectando &&
+           m_estacion.transmision().bytesPendientes == 0 && !m_estacion.canalDatos().Recibiendo();
+}
+
 void TransferenciaArchivos::EnviarArchivo()
 {
     CanalDatos& canal = m_estacion.canalDatos();
     EstadoTransmision& tx = m_estacion.transmision();
     // The item is disabled then; a frame in flight must not be replaced.
-    if (tx.bytesPendientes != 0 || canal.Recibiendo()) return;
+    if (!PuedeEnviar()) return;
     config::Configuracion& c = m_estacion.config();
     link::Operador& operador = m_estacion.operador();
 
     const QString ruta = operador.ElegirArchivo(c.loadPathFile, QStringLiteral("Select file"));
-    if (ruta.isEmpty()) return;
+    // The picker is modal, the modem is not: the link may have ended, or a
+    // frame started, while the operator chose.
+    if (ruta.isEmpty() || !PuedeEnviar()) return;
     const QFileInfo info(ruta);
     if (!info.isFile()) {
         operador.Mensaje(Icono::Critico, ruta + QStringLiteral(" not found"));

@@ -73,6 +73,8 @@ public:
     void EnvioTerminado(std::int64_t bytesTrama) override;
 
 private:
+    // Linked, not disconnecting, nothing in flight either way.
+    bool PuedeEnviar();
     void MostrarRecepcion(const Recepcion& r, const QString& tasa);
     void OlvidarBuffer();
 

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <sys/resource.h>
 
@@ -60,6 +61,16 @@ QByteArray Azar(qsizetype n)
         c = char(g.generate());
     return b;
 }
+
+// A scripted operator who may be interrupted while the file picker is open.
+struct OperadorLento : test::OperadorGuion {
+    QString ElegirArchivo(const QString& carpeta, const QString& titulo) override
+    {
+        if (mientrasElige) mientrasElige();
+        return OperadorGuion::ElegirArchivo(carpeta, titulo);
+    }
+    std::function<void()> mientrasElige;
+};
 
 class ArchivosTest : public ::testing::Test {
 protected:
@@ -141,7 +152,7 @@ protected:
 
     QTemporaryDir m_dir;
     test::ModemDePrueba m_modem;
-    test::OperadorGuion m_operador;
+    OperadorLento m_operador;
     std::unique_ptr<link::Estacion> m_estacion;
     qsizetype m_inicio = 0;
     std::int64_t m_ms = 1'000'000;
@@ -185,6 +196,21 @@ TEST_F(ArchivosTest, WithTheModemGoneTheOperatorIsToldAndNoPickerOpens)
     EXPECT_EQ(m_operador.avisos[0].texto,
               "TCP port disconnected. KOLT Chat is not connected with KOLT Modem");
     EXPECT_TRUE(m_operador.titulosPedidos.isEmpty());
+}
+
+TEST_F(ArchivosTest, LinkLostOrFrameArrivingWhileThePickerIsOpenSendsNothing)
+{
+    const QString ruta = Crear("a.txt", "x");
+    m_operador.mientrasElige = [this] { Recibir("9 half"); };
+    Enviar(ruta);
+    Recibir("-done");
+    m_operador.mientrasElige = [this] { Modem("DISCONNECTED"); };
+    Enviar(ruta);
+    test::Dejar(50);
+    EXPECT_TRUE(m_modem.datosRecibidos().isEmpty());
+    EXPECT_EQ(Tx().bytesPendientes, 0);
+    EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nhalf-done\r\n");
+    EXPECT_EQ(m_operador.titulosPedidos.size(), 2);
 }
 
 TEST_F(ArchivosTest, SmallFileGoesCompressedWithItsLinesAndRate)
