@@ -26,15 +26,15 @@ public:
     ~Pty()
     {
         if (m_maestro >= 0) ::close(m_maestro);
-        if (m_esclavo >= 0) ::close(m_esclavo);
+        if (m_esclavo >= 0) ::close(m_esclavo); // held open so the pair lives between our opens
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     const QString& esclavo() const { return m_nombre; }
 
-    // What arrives: the expected length waiting up to two seconds, then
-    // anything more that follows within a short while.
+    // The expected length, waiting up to two seconds, then anything more
+    // that follows within a short while.
     std::string recibir(std::size_t esperados)
     {
         std::string recibido = leer(esperados, 2000);
@@ -45,10 +45,9 @@ public:
     std::string leer(std::size_t cuantos, int ms)
     {
         std::string recibido;
-        while (recibido.size() < cuantos) {
-            pollfd p{m_maestro, POLLIN, 0};
-            if (::poll(&p, 1, ms) <= 0) break;
-            char buffer[64];
+        char buffer[64];
+        pollfd p{m_maestro, POLLIN, 0};
+        while (recibido.size() < cuantos && ::poll(&p, 1, ms) > 0) {
             const ssize_t n = ::read(m_maestro, buffer, sizeof buffer);
             if (n <= 0) break;
             recibido.append(buffer, static_cast<std::size_t>(n));
@@ -58,7 +57,7 @@ public:
 
 private:
     int m_maestro = -1;
-    int m_esclavo = -1; // held open so the pair lives between our opens
+    int m_esclavo = -1;
     QString m_nombre;
 };
 

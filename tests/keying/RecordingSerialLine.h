@@ -13,11 +13,6 @@ namespace kolt::keying::test {
 
 using Registro = std::vector<std::string>;
 
-inline std::string hex(const QByteArray& bytes)
-{
-    return bytes.toHex(' ').toUpper().toStdString();
-}
-
 class RecordingSerialLine final : public SerialLine {
 public:
     explicit RecordingSerialLine(Registro& registro) : m_registro(registro) {}
@@ -39,7 +34,7 @@ public:
     bool write(const QByteArray& bytes) override
     {
         if (!m_abierto) return false;
-        m_registro.push_back("write " + hex(bytes));
+        m_registro.push_back("write " + bytes.toHex(' ').toUpper().toStdString());
         return true;
     }
     void close() override
