@@ -1,39 +1,34 @@
 // The station's KISS link against a bare KISS port on loopback: the bytes
 // it writes, what it shows of a received stream however the stream is cut,
-// and how it reconnects.
+// how it reconnects; and the broadcast dialog's rules.
 
 #include "broadcast/EnlaceKISS.h"
+#include "broadcast/DialogoBroadcast.h"
 
-#include "broadcast/Ax25.h"
-#include "broadcast/Kiss.h"
 #include "config/Ansi.h"
 
-#include "EstacionKISS.h"
+#include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
 #include "QtImprimir.h"
 
 #include <gtest/gtest.h>
 
 using namespace kolt;
+using broadcast::CampoVia;
 using test::Esperar;
 using test::EstacionDePrueba;
-using test::LineasSinHora;
-using test::ServidorKISS;
 
 namespace {
-
-QByteArray Bytes(const std::vector<std::uint8_t>& v)
-{
-    return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
-}
 
 // A KISS frame as another station would send it.
 QByteArray Kiss(std::vector<std::string> direcciones, std::string_view info, std::uint8_t comando)
 {
     const auto* b = reinterpret_cast<const std::uint8_t*>(info.data());
-    const auto ax25 = broadcast::ConstruirTramaUI(
-        direcciones, broadcast::LongitudDireccion(comando), std::span(b, info.size()));
-    return Bytes(broadcast::CodificarKISS(ax25, comando));
+    const auto kiss = broadcast::CodificarKISS(
+        broadcast::ConstruirTramaUI(direcciones, broadcast::LongitudDireccion(comando),
+                                    std::span(b, info.size())),
+        comando);
+    return QByteArray(reinterpret_cast<const char*>(kiss.data()), qsizetype(kiss.size()));
 }
 
 class EnlaceKISSTest : public ::testing::Test {
@@ -41,72 +36,54 @@ protected:
     // A station with the test's settings, its modem and KISS port up.
     EstacionDePrueba& Arrancar(const QString& setup = {})
     {
-        m_estacion = std::make_unique<EstacionDePrueba>(setup, m_modem.puerto(), m_kiss.puerto());
-        EXPECT_TRUE(m_estacion->listo);
-        EXPECT_TRUE(Esperar([&] {
-            return (*m_estacion)->SocketsArriba() && (*m_estacion)->kiss().Conectado() &&
-                   m_kiss.Conectado();
-        }));
-        return *m_estacion;
+        m_e = std::make_unique<EstacionDePrueba>(setup, m_modem.puerto(), m_kiss.puerto());
+        EXPECT_TRUE(m_e->listo && m_e->Arriba(&m_kiss));
+        return *m_e;
     }
 
-    QStringList Pantalla() { return LineasSinHora((*m_estacion)->modelo().textoRecepcion()); }
+    broadcast::ResultadoEnvio Enviar(const char* via1, const char* via2)
+    {
+        return broadcast::PulsarEnviarBroadcast(**m_e, QString::fromLatin1(via1),
+                                                QString::fromLatin1(via2), QStringLiteral("hello"));
+    }
 
     test::ModemDePrueba m_modem;
-    ServidorKISS m_kiss;
-    std::unique_ptr<EstacionDePrueba> m_estacion;
+    test::ServidorKISS m_kiss;
+    std::unique_ptr<EstacionDePrueba> m_e;
 };
 
-// ---- what goes out ----------------------------------------------------
-
-TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEach)
+TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEachInTheAnsiCodePage)
 {
+    config::FijarPaginaDelSistema(1252);
     EstacionDePrueba& e = Arrancar("KOLTHF BW=500\r\n");
-    ASSERT_TRUE(e->kiss().EnviarBroadcast(QStringLiteral("hello")));
+    // 0xC0 and 0xDB in the code page: escaped on the wire, shown as typed
+    // here; the message is cut at 500 characters.
+    const QString mensaje = QStringLiteral("\u00C0\u00DB") + QString(600, QLatin1Char('x'));
+    ASSERT_TRUE(e->kiss().EnviarBroadcast(mensaje));
     e->modelo().Habilitar("mnuCQ", true); // as the modem's "PTT OFF" would
     e->kiss().AccionCQ();
 
+    const QByteArray info = "\xC0\xDB" + QByteArray(498, 'x');
     const QByteArray esperado =
-        Kiss({"ALL", "N0CALL-1"}, "hello", 0x00) + Kiss({"CQ", "N0CALL-1"}, "0", 0x01);
+        Kiss({"ALL", "N0CALL-1"}, info.toStdString(), 0x00) + Kiss({"CQ", "N0CALL-1"}, "0", 0x01);
     ASSERT_TRUE(Esperar([&] { return m_kiss.recibido.size() >= esperado.size(); }));
     EXPECT_EQ(m_kiss.recibido.toHex(' '), esperado.toHex(' '));
-    EXPECT_EQ(m_kiss.recibido.size(), (3 + 21) + (3 + 8 + 8 + 2 + 1))
-        << "the 21-byte broadcast frame";
-    EXPECT_EQ(Pantalla(), QStringList({"> ALL: N0CALL-1 hello  hh:mm:ss",
-                                       "> CQ de N0CALL-1 on 500          hh:mm:ss"}));
+    EXPECT_TRUE(m_kiss.recibido.contains(QByteArray::fromHex("f0dbdcdbdd")));
+    EXPECT_EQ(e.Pantalla(), QStringList({"> ALL: N0CALL-1 " + mensaje.left(500) + "  hh:mm:ss",
+                                         "> CQ de N0CALL-1 on 500          hh:mm:ss"}));
     EXPECT_TRUE(e.operador.avisos.empty());
-}
-
-TEST_F(EnlaceKISSTest, MessageTravelsInTheAnsiCodePageCutAt500Characters)
-{
-    config::FijarPaginaDelSistema(1252);
-    EstacionDePrueba& e = Arrancar();
-    // 0xC0 and 0xDB in the code page: escaped on the wire, shown as typed here.
-    const QString mensaje = QStringLiteral("\u00C0\u00DB") + QString(600, QLatin1Char('x'));
-    ASSERT_TRUE(e->kiss().EnviarBroadcast(mensaje));
-
-    const QByteArray info = "\xC0\xDB" + QByteArray(498, 'x');
-    const QByteArray esperado = Kiss({"ALL", "N0CALL-1"}, info.toStdString(), 0x00);
-    ASSERT_TRUE(Esperar([&] { return m_kiss.recibido.size() >= esperado.size(); }));
-    EXPECT_EQ(m_kiss.recibido, esperado);
-    EXPECT_TRUE(m_kiss.recibido.startsWith(QByteArray::fromHex("c000")));
-    EXPECT_TRUE(m_kiss.recibido.contains(QByteArray::fromHex("dbdcdbdd")));
-    EXPECT_EQ(Pantalla(), QStringList({"> ALL: N0CALL-1 " + mensaje.left(500) + "  hh:mm:ss"}));
 }
 
 TEST_F(EnlaceKISSTest, CqOnALinkThatIsDownIsShownAndLostWithoutAWord)
 {
-    EstacionDePrueba e(QStringLiteral("KOLT Mode=KOLTSAT\r\n"), m_modem.puerto(), 1);
+    EstacionDePrueba e(QStringLiteral("KOLT Mode=KOLTSAT\r\n"), m_modem.puerto());
     ASSERT_TRUE(e.listo);
     e->kiss().AccionCQ();
-    EXPECT_EQ(LineasSinHora(e->modelo().textoRecepcion()),
-              QStringList({"> CQ de N0CALL-1             hh:mm:ss"}));
+    EXPECT_EQ(e.Pantalla(), QStringList({"> CQ de N0CALL-1             hh:mm:ss"}));
     EXPECT_FALSE(e.Habilitado("mnuCQ"));
     EXPECT_FALSE(e.Habilitado("mnuBroadcast"));
     EXPECT_TRUE(e.operador.avisos.empty());
 }
-
-// ---- what comes in, however the stream is cut -------------------------
 
 // Frames of other stations as one stream, with what the screen shows.
 QByteArray FlujoRecibido()
@@ -126,25 +103,21 @@ QByteArray FlujoRecibido()
     return f;
 }
 
-const QStringList kLineasRecibidas = {
-    "< ALL: N0CALL-3 hi there  hh:mm:ss",
-    "< CQ de N0CALL-4 on 2300     hh:mm:ss",
-    "< ALL: ABCDEFG-2 VIA WIDE1-1 WIDE2-2 seven  hh:mm:ss",
-    "< ALL: N0CALL-7 Hi  hh:mm:ss",
-};
-
 class FlujoCortado : public EnlaceKISSTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(FlujoCortado, EveryFrameIsShownOnceWhateverTheReads)
 {
-    Arrancar();
+    const QStringList lineas = {
+        "< ALL: N0CALL-3 hi there  hh:mm:ss", "< CQ de N0CALL-4 on 2300     hh:mm:ss",
+        "< ALL: ABCDEFG-2 VIA WIDE1-1 WIDE2-2 seven  hh:mm:ss", "< ALL: N0CALL-7 Hi  hh:mm:ss"};
+    EstacionDePrueba& e = Arrancar();
     const QByteArray flujo = FlujoRecibido();
     const int trozo = GetParam() > 0 ? GetParam() : static_cast<int>(flujo.size());
     for (qsizetype i = 0; i < flujo.size(); i += trozo)
         m_kiss.Enviar(flujo.mid(i, trozo));
-    ASSERT_TRUE(Esperar([&] { return Pantalla().size() >= kLineasRecibidas.size(); }));
+    ASSERT_TRUE(Esperar([&] { return e.Pantalla().size() >= lineas.size(); }));
     test::Dejar(50);
-    EXPECT_EQ(Pantalla(), kLineasRecibidas);
+    EXPECT_EQ(e.Pantalla(), lineas);
 }
 
 INSTANTIATE_TEST_SUITE_P(Trozos, FlujoCortado, ::testing::Values(0, 1, 2, 5, 13, 64));
@@ -172,9 +145,15 @@ TEST_F(EnlaceKISSTest, AHalfFrameOfALostConnectionNeverJoinsTheNextOne)
     ASSERT_TRUE(Esperar([&] { return m_kiss.conexiones == 2 && m_kiss.Conectado(); }, 3000));
     ASSERT_TRUE(Esperar([&] { return e->kiss().Conectado(); }));
     m_kiss.Enviar(trama.mid(12) + Kiss({"ALL", "N0CALL-4"}, "second", 0x00));
-    ASSERT_TRUE(Esperar([&] { return !Pantalla().isEmpty(); }));
+    ASSERT_TRUE(Esperar([&] { return !e.Pantalla().isEmpty(); }));
     test::Dejar(50);
-    EXPECT_EQ(Pantalla(), QStringList({"< ALL: N0CALL-4 second  hh:mm:ss"}));
+    EXPECT_EQ(e.Pantalla(), QStringList({"< ALL: N0CALL-4 second  hh:mm:ss"}));
+
+    // Once the station closes, a lost link stays lost.
+    e->Cerrar(link::Geometria{});
+    m_kiss.Cortar();
+    test::Dejar(1500);
+    EXPECT_EQ(m_kiss.conexiones, 2);
 }
 
 TEST_F(EnlaceKISSTest, ARefusingKissPortIsNotRetriedInABusyLoop)
@@ -195,31 +174,107 @@ TEST_F(EnlaceKISSTest, ARefusingKissPortIsNotRetriedInABusyLoop)
     test::Dejar(3000);
     EXPECT_GE(aceptadas, 2) << "retried without waiting for the 5-second check";
     EXPECT_LE(aceptadas, 5) << "about once a second, never as fast as the drops";
-}
 
-TEST_F(EnlaceKISSTest, AKissPortThatAppearsLaterIsReached)
-{
-    quint16 puerto = 0;
-    {
-        QTcpServer libre; // a port nobody listens on, for now
-        ASSERT_TRUE(libre.listen(QHostAddress::LocalHost, 0));
-        puerto = libre.serverPort();
-    }
-    EstacionDePrueba e({}, m_modem.puerto(), puerto);
-    ASSERT_TRUE(e.listo);
+    // A port that refuses (an Error event) is tried again too, and reached
+    // once it appears.
+    const quint16 puerto = test::PuertoLibre();
+    EstacionDePrueba f({}, m_modem.puerto(), puerto);
     test::Dejar(1200);
-    EXPECT_FALSE(e->kiss().Conectado());
-    ServidorKISS tarde(puerto);
-    ASSERT_TRUE(Esperar([&] { return e->kiss().Conectado() && tarde.Conectado(); }, 3000));
+    EXPECT_FALSE(f->kiss().Conectado());
+    test::ServidorKISS tarde(puerto);
+    EXPECT_TRUE(Esperar([&] { return f->kiss().Conectado() && tarde.Conectado(); }, 3000));
 }
 
-TEST_F(EnlaceKISSTest, TheLinkIsNotReopenedOnceTheStationCloses)
+// The broadcast dialog's rules without its widgets (tests/ui binds them):
+// the message limit, the send button's checks and what closing keeps. How
+// a history moves is the connect dialog's test (tests/link): both share
+// config::ActualizarHistorial.
+
+TEST(DialogoBroadcast, MessageIsCutAtFiveHundredCharactersNeverInsideOne)
 {
-    EstacionDePrueba& e = Arrancar();
+    const QString lleno(500, QLatin1Char('a'));
+    EXPECT_EQ(broadcast::LimitarMensaje(lleno + "bcd"), lleno);
+    // A character of two UTF-16 units is never cut in half at the limit.
+    const QString emoji = QString(499, QLatin1Char('a')) + QStringLiteral("\U0001F600");
+    EXPECT_EQ(broadcast::LimitarMensaje(emoji), QString(499, QLatin1Char('a')));
+}
+
+TEST_F(EnlaceKISSTest, InvalidDigipeaterInFmStopsEverything)
+{
+    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1=RELAY\r\n");
+    const QString antes = e.Ini();
+    for (auto [via1, via2, foco] : {std::tuple{"WIDE1-1-1", "", CampoVia::Via1},
+                                    std::tuple{"", "TOOLONGCALL", CampoVia::Via2},
+                                    std::tuple{"BAD CALL", "ALSO BAD", CampoVia::Via1}}) {
+        e.operador.avisos.clear();
+        const broadcast::ResultadoEnvio r = Enviar(via1, via2);
+        EXPECT_FALSE(r.cerrar);
+        EXPECT_EQ(r.invalido, foco) << via1 << " / " << via2;
+        ASSERT_EQ(e.operador.avisos.size(), 1u);
+        EXPECT_EQ(e.operador.avisos[0].texto, "Invalid Call Sign");
+        EXPECT_EQ(e.operador.avisos[0].icono, link::Icono::Exclamacion);
+    }
+    test::Dejar(50);
+    EXPECT_TRUE(m_kiss.recibido.isEmpty());
+    EXPECT_EQ(e->config().via1, "RELAY");
+    EXPECT_EQ(e.Ini(), antes) << "nothing saved";
+    EXPECT_TRUE(e.Pantalla().isEmpty());
+}
+
+TEST_F(EnlaceKISSTest, SendStoresTheDigipeatersInFmOnlyAndSavesAndSends)
+{
+    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY\r\n");
+    const broadcast::ResultadoEnvio r = Enviar("wide1-1", "");
+    EXPECT_TRUE(r.cerrar);
+    EXPECT_EQ(r.invalido, CampoVia::Ninguno);
+    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    EXPECT_EQ(e->config().via1List[0] + e->config().via1List[1], "WIDE1-1RELAY");
+    EXPECT_EQ(e->config().via2List[0], "") << "an empty digipeater goes first too";
+    EXPECT_TRUE(e.Ini().contains("Via1 List1=RELAY"));
+    EXPECT_TRUE(e.Ini().contains("Via1=WIDE1-1"));
+    EXPECT_EQ(e.Pantalla(), QStringList({"> ALL: N0CALL-1 VIA WIDE1-1 hello  hh:mm:ss"}));
+    EXPECT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
+
+    // Outside FM the boxes are neither checked nor stored.
+    e->config().koltMode = QStringLiteral("KOLTHF");
+    e->modelo().Habilitar("mnuCQ", true); // as the modem's "PTT OFF" would
+    EXPECT_TRUE(Enviar("NOT A CALL", "%%%").cerrar);
+    EXPECT_TRUE(e.operador.avisos.empty());
+    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    EXPECT_EQ(e.Pantalla().constLast(), "> ALL: N0CALL-1 hello  hh:mm:ss");
+
+    // A refused broadcast keeps the dialog open, so the message is not lost.
+    EXPECT_FALSE(Enviar("", "").cerrar);
+    ASSERT_EQ(e.operador.avisos.size(), 1u);
+    EXPECT_EQ(e.operador.avisos[0].texto, broadcast::kConexionEnCurso);
+}
+
+TEST_F(EnlaceKISSTest, ClosingKeepsValidBoxesInFmOnlyAndNeverWhileTheProgramCloses)
+{
+    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1=RELAY\r\n");
+    const QString antes = e.Ini();
+    // One bad box: nothing kept, nothing said.
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("wide1-1"), QStringLiteral("X-99"));
+    EXPECT_EQ(e->config().via1, "RELAY");
+    EXPECT_EQ(e.Ini(), antes) << "not saved";
+    // Both good: stored and saved.
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("wide1-1"), QString());
+    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    EXPECT_TRUE(e.Ini().contains("Via1=WIDE1-1"));
+    EXPECT_TRUE(e.operador.avisos.empty());
+
+    // In HF valid boxes save the settings but are not stored.
+    e->config().koltMode = QStringLiteral("KOLTHF");
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QString());
+    EXPECT_EQ(e->config().via1, "WIDE1-1");
+
+    // While the program closes, the station saves everything itself.
+    e->config().koltMode = QStringLiteral("KOLTFM");
     e->Cerrar(link::Geometria{});
-    m_kiss.Cortar();
-    test::Dejar(1500);
-    EXPECT_EQ(m_kiss.conexiones, 1);
+    e->config().via2 = QStringLiteral("UNSAVED");
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QStringLiteral("WIDE2-2"));
+    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    EXPECT_FALSE(e.Ini().contains("UNSAVED"));
 }
 
 } // namespace

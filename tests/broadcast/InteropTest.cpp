@@ -12,7 +12,7 @@
 #include "broadcast/Kiss.h"
 #include "config/Ansi.h"
 
-#include "EstacionKISS.h"
+#include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
 #include "QtImprimir.h"
 
@@ -24,18 +24,12 @@
 using namespace kolt;
 using test::Esperar;
 using test::EstacionDePrueba;
-using test::LineasSinHora;
+using test::PuertoLibre;
 
 namespace {
 
 const QString kRig = QStringLiteral(KOLT_INTEROP_DIR);
 const QString kScript = kRig + QStringLiteral("/direwolf-pair.sh");
-
-quint16 PuertoLibre()
-{
-    QTcpServer s;
-    return s.listen(QHostAddress::LocalHost, 0) ? s.serverPort() : 0;
-}
 
 // The two TNCs, started for one test and always stopped with it.
 class ParDirewolf {
@@ -176,10 +170,9 @@ TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
     // Straight to ALL; 0xC0 and 0xDB in the text cross escaped and are
     // then left out of the display as unprintable.
     ASSERT_TRUE(x->kiss().EnviarBroadcast(QStringLiteral("esc\u00C0ape\u00DB ok")));
-    ASSERT_TRUE(Esperar([&] { return !y->modelo().textoRecepcion().isEmpty(); }, 10000))
+    ASSERT_TRUE(Esperar([&] { return !y.Pantalla().isEmpty(); }, 10000))
         << par.Registro("b.log").toStdString();
-    EXPECT_EQ(LineasSinHora(y->modelo().textoRecepcion()),
-              QStringList({"< ALL: N0CALL-1 escape ok  hh:mm:ss"}));
+    EXPECT_EQ(y.Pantalla(), QStringList({"< ALL: N0CALL-1 escape ok  hh:mm:ss"}));
 
     // Our modem would report the end of the transmission.
     modemX.Enviar("PTT ON\rPTT OFF\r");
@@ -188,12 +181,10 @@ TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
     // Through a digipeater: shown as it stands in the frame.
     x->config().via1 = QStringLiteral("WIDE1-1");
     ASSERT_TRUE(x->kiss().EnviarBroadcast(QStringLiteral("via a digipeater")));
-    ASSERT_TRUE(
-        Esperar([&] { return LineasSinHora(y->modelo().textoRecepcion()).size() == 2; }, 10000))
+    ASSERT_TRUE(Esperar([&] { return y.Pantalla().size() == 2; }, 10000))
         << par.Registro("b.log").toStdString();
-    EXPECT_EQ(LineasSinHora(y->modelo().textoRecepcion()).constLast(),
-              "< ALL: N0CALL-1 VIA WIDE1-1 via a digipeater  hh:mm:ss");
-    EXPECT_EQ(LineasSinHora(x->modelo().textoRecepcion()),
+    EXPECT_EQ(y.Pantalla().constLast(), "< ALL: N0CALL-1 VIA WIDE1-1 via a digipeater  hh:mm:ss");
+    EXPECT_EQ(x.Pantalla(),
               QStringList({"> ALL: N0CALL-1 esc\u00C0ape\u00DB ok  hh:mm:ss",
                            "> ALL: N0CALL-1 VIA WIDE1-1 via a digipeater  hh:mm:ss"}));
 
@@ -203,7 +194,6 @@ TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
     ASSERT_EQ(enviadas.size(), 2u);
     EXPECT_EQ(enviadas[0].comando, broadcast::kComandoAX25);
     EXPECT_EQ(enviadas[1].comando, broadcast::kComandoAX25);
-    EXPECT_EQ(Tramas(oido), enviadas);
     EXPECT_EQ(oido.toHex(' '), haciaA.enviado.toHex(' '));
     EXPECT_TRUE(haciaA.enviado.contains(QByteArray::fromHex("dbdc")));
     EXPECT_TRUE(haciaA.enviado.contains(QByteArray::fromHex("dbdd")));

@@ -29,85 +29,53 @@ TEST(TramaBroadcast, HelloFromN0call1IsTheTwentyOneByteFrameWithCommandZero)
     const Bytes esperada{0x82, 0x98, 0x98, 0x40, 0x40, 0x40, 0x60, 0x9C, 0x60, 0x86, 0x82,
                          0x98, 0x98, 0x63, 0x03, 0xF0, 'h',  'e',  'l',  'l',  'o'};
     EXPECT_EQ(t->ax25, esperada);
-    Bytes kiss{0xC0, 0x00};
-    kiss.insert(kiss.end(), esperada.begin(), esperada.end());
-    kiss.push_back(0xC0);
-    EXPECT_EQ(t->kiss(), kiss);
 }
 
-struct Variante {
-    const char* nombre;
-    Estacion estacion;
-    std::uint8_t comando;
-    std::size_t direcciones;
-};
-
-void PrintTo(const Variante& v, std::ostream* os)
-{
-    *os << v.nombre;
-}
-
-class AddressVariant : public ::testing::TestWithParam<Variante> {};
-
-TEST_P(AddressVariant, CommandByteAndAddressCount)
-{
-    const Variante& v = GetParam();
-    const auto t = TramaBroadcast(v.estacion, "hi");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->comando, v.comando);
-    const std::size_t paso = v.comando == 0x01 ? 8 : 7;
-    EXPECT_EQ(t->ax25.size(), v.direcciones * paso + 2 + 2);
-    // The last-address bit sits on the last address written, and only there.
-    for (std::size_t k = 0; k < v.direcciones; ++k)
-        EXPECT_EQ(t->ax25[k * paso + paso - 1] & 1, k + 1 == v.direcciones ? 1 : 0) << k;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, AddressVariant,
-    ::testing::Values(
-        Variante{"own_call_seven", estacion(Modo::HF, "ABCDEFG-2"), 0x01, 2},
-        Variante{"via_seven_counts_outside_fm", estacion(Modo::HF, "N0CALL-1", "ABCDEFG"), 0x01, 2},
-        Variante{"via2_seven_counts_outside_fm", estacion(Modo::SAT, "N0CALL-1", "", "ABCDEFG-1"),
-                 0x01, 2},
-        Variante{"six_with_vias_outside_fm", estacion(Modo::SAT, "N0CALL-1", "WIDE1-1", "WIDE2-2"),
-                 0x00, 2},
-        Variante{"fm_one_via", estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), 0x00, 3},
-        Variante{"fm_two_vias", estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 0x00, 4},
-        Variante{"fm_via2_without_via1", estacion(Modo::FM, "N0CALL-1", "", "WIDE2-2"), 0x00, 2},
-        Variante{"fm_seven_via", estacion(Modo::FM, "N0CALL-1", "ABCDEFG"), 0x01, 3}),
-    [](const auto& info) { return std::string(info.param.nombre); });
-
-TEST(TramaBroadcast, FiveHundredBytesAtMost)
-{
-    EXPECT_TRUE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje, 'x')));
-    EXPECT_FALSE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje + 1, 'x')));
-    EXPECT_EQ(TextoContador(12), "12/500");
-    EXPECT_EQ(TextoContador(kLimiteMensaje), "500/500");
-}
-
-TEST(TramaCQ, AlwaysSevenCharactersAndTheBandwidthCodeInHF)
+// Every frame this station sends: the command byte, the addresses written
+// (the last-address bit on the last one only) and the information field.
+TEST(TramasSalientes, CommandByteAddressesAndInformation)
 {
     struct Caso {
+        const char* nombre;
+        bool cq;
         Estacion e;
-        Bytes info;
+        std::uint8_t comando;
         std::size_t direcciones;
+        std::string info;
     };
     const Caso casos[] = {
-        {estacion(Modo::HF, "N0CALL-1", "", "", "500"), {'0'}, 2},
-        {estacion(Modo::HF, "N0CALL-1", "", "", "2300"), {'1'}, 2},
-        {estacion(Modo::HF, "N0CALL-1", "", "", "2750"), {'2'}, 2},
-        {estacion(Modo::HF, "N0CALL-1", "", "", "1000"), {0x00}, 2},
-        {estacion(Modo::SAT), {}, 2},
-        {estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), {}, 4},
+        {"own_call_seven", false, estacion(Modo::HF, "ABCDEFG-2"), 1, 2, "hi"},
+        {"via_seven_counts_outside_fm", false, estacion(Modo::HF, "N0CALL-1", "ABCDEFG"), 1, 2,
+         "hi"},
+        {"via2_seven_counts_outside_fm", false, estacion(Modo::SAT, "N0CALL-1", "", "ABCDEFG-1"), 1,
+         2, "hi"},
+        {"six_with_vias_outside_fm", false, estacion(Modo::SAT, "N0CALL-1", "WIDE1-1", "WIDE2-2"),
+         0, 2, "hi"},
+        {"fm_one_via", false, estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), 0, 3, "hi"},
+        {"fm_two_vias", false, estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 0, 4, "hi"},
+        {"fm_via2_without_via1", false, estacion(Modo::FM, "N0CALL-1", "", "WIDE2-2"), 0, 2, "hi"},
+        {"fm_seven_via", false, estacion(Modo::FM, "N0CALL-1", "ABCDEFG"), 1, 3, "hi"},
+        {"cq_500", true, estacion(Modo::HF, "N0CALL-1", "", "", "500"), 1, 2, "0"},
+        {"cq_2300", true, estacion(Modo::HF, "N0CALL-1", "", "", "2300"), 1, 2, "1"},
+        {"cq_2750", true, estacion(Modo::HF, "N0CALL-1", "", "", "2750"), 1, 2, "2"},
+        {"cq_unknown_bandwidth", true, estacion(Modo::HF, "N0CALL-1", "", "", "1000"), 1, 2,
+         std::string(1, '\0')},
+        {"cq_sat", true, estacion(Modo::SAT), 1, 2, ""},
+        {"cq_fm", true, estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 1, 4, ""},
     };
     for (const Caso& c : casos) {
-        const TramaSaliente t = TramaCQ(c.e);
-        EXPECT_EQ(t.comando, 0x01);
-        ASSERT_EQ(t.ax25.size(), c.direcciones * 8 + 2 + c.info.size());
-        EXPECT_EQ(Bytes(t.ax25.end() - static_cast<long>(c.info.size()), t.ax25.end()), c.info);
-        EXPECT_EQ(Bytes(t.ax25.begin(), t.ax25.begin() + 8),
-                  (Bytes{0x86, 0xA2, 0x40, 0x40, 0x40, 0x40, 0x40, 0x60}));
+        SCOPED_TRACE(c.nombre);
+        const TramaSaliente t = c.cq ? TramaCQ(c.e) : *TramaBroadcast(c.e, "hi");
+        EXPECT_EQ(t.comando, c.comando);
+        const std::size_t paso = LongitudDireccion(c.comando) + 1;
+        ASSERT_EQ(t.ax25.size(), c.direcciones * paso + 2 + c.info.size());
+        for (std::size_t k = 0; k < c.direcciones; ++k)
+            EXPECT_EQ(t.ax25[k * paso + paso - 1] & 1, k + 1 == c.direcciones ? 1 : 0) << k;
+        EXPECT_EQ(std::string(t.ax25.end() - long(c.info.size()), t.ax25.end()), c.info);
+        EXPECT_EQ(DecodificarAX25(t.ax25, t.comando).trama.Destino, c.cq ? "CQ" : "ALL");
     }
+    EXPECT_TRUE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje, 'x')));
+    EXPECT_FALSE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje + 1, 'x')));
 }
 
 TEST(LineasEnviadas, BroadcastAndCQAsThisStationShowsThem)
@@ -153,11 +121,6 @@ void PrintTo(const Escucha& e, std::ostream* os)
     *os << e.nombre;
 }
 
-Bytes kissDe(const TramaSaliente& t)
-{
-    return t.kiss();
-}
-
 Bytes kissDe(std::vector<std::string> direcciones, std::string_view info, std::uint8_t comando,
              std::uint8_t repetidos = 0, std::uint8_t control = 0x03, std::uint8_t pid = 0xF0)
 {
@@ -180,27 +143,22 @@ const std::vector<std::string> kViaCQ{"CQ", "N0CALL-3", "WIDE1-1", "WIDE2-2"};
 std::vector<Escucha> escuchas()
 {
     return {
-        {"broadcast", kissDe(*TramaBroadcast(estacion(Modo::HF), "hello")), Modo::HF,
+        {"broadcast", TramaBroadcast(estacion(Modo::HF), "hello")->kiss(), Modo::HF,
          oido("ALL: N0CALL-1 hello  ")},
-        {"broadcast_seven", kissDe(*TramaBroadcast(estacion(Modo::SAT, "ABCDEFG-2"), "hi")),
-         Modo::SAT, oido("ALL: ABCDEFG-2 hi  ")},
-        {"broadcast_unknown_mode", kissDe(*TramaBroadcast(estacion(Modo::HF), "hi")), Modo::Otro,
+        {"broadcast_unknown_mode", TramaBroadcast(estacion(Modo::HF), "hi")->kiss(), Modo::Otro,
          oido("ALL: N0CALL-1 hi  ")},
         {"broadcast_vias_shown_unrepeated",
          kissDe({"ALL", "N0CALL-3", "WIDE1-1", "WIDE2-2"}, "hi", 0), Modo::HF,
          oido("ALL: N0CALL-3 VIA WIDE1-1 WIDE2-2 hi  ")},
         {"broadcast_nonprintable_dropped", kissDe({"ALL", "N0CALL-1"}, "Hi\r\n\xE9", 0), Modo::HF,
          oido("ALL: N0CALL-1 Hi  ")},
-        {"cq_hf_2300", kissDe(TramaCQ(estacion(Modo::HF, "N0CALL-3"))), Modo::HF,
+        {"cq_hf_2300", TramaCQ(estacion(Modo::HF, "N0CALL-3")).kiss(), Modo::HF,
          oido("CQ de N0CALL-3 on 2300" + espacios(5))},
         {"cq_hf_500", kissDe({"CQ", "N0CALL-3"}, "0", 1), Modo::HF,
          oido("CQ de N0CALL-3 on 500" + espacios(6))},
-        {"cq_hf_2750", kissDe({"CQ", "N0CALL-3"}, "2", 1), Modo::HF,
-         oido("CQ de N0CALL-3 on 2750" + espacios(5))},
         {"cq_hf_unknown_code", kissDe({"CQ", "N0CALL-3"}, "7", 1), Modo::HF, std::nullopt},
-        {"cq_hf_unknown_bandwidth_sent",
-         kissDe(TramaCQ(estacion(Modo::HF, "N0CALL-3", "", "", "1000"))), Modo::HF, std::nullopt},
         {"cq_hf_two_codes", kissDe({"CQ", "N0CALL-3"}, "01", 1), Modo::HF, std::nullopt},
+        {"cq_hf_no_code", kissDe({"CQ", "N0CALL-3"}, "", 1), Modo::HF, std::nullopt},
         {"cq_sat", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::SAT,
          oido("CQ de N0CALL-3" + espacios(9))},
         {"cq_unknown_mode", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::Otro, std::nullopt},

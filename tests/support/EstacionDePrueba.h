@@ -1,8 +1,9 @@
 #pragma once
-// What the broadcast tests of the station share: a station started in a
-// temporary folder with the test's settings, a bare KISS port on loopback
-// that records every byte, and the receive screen read without its clock.
+// A station of its own in a temporary folder, started with the test's
+// settings; a bare KISS port on loopback that records every byte; and the
+// receive screen read without its clock.
 
+#include "broadcast/EnlaceKISS.h"
 #include "link/Estacion.h"
 
 #include "Esperar.h"
@@ -15,11 +16,17 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <memory>
 
 namespace kolt::test {
+
+// A loopback port nobody listens on, for now.
+inline quint16 PuertoLibre()
+{
+    QTcpServer s;
+    return s.listen(QHostAddress::LocalHost, 0) ? s.serverPort() : 0;
+}
 
 // A KISS port with no behaviour: what the station writes, and what the
 // test wants it to hear, byte for byte. One client at a time.
@@ -57,9 +64,7 @@ public:
 
     void Cortar()
     {
-        if (!m_cliente) return;
-        m_cliente->abort();
-        m_cliente->deleteLater();
+        if (m_cliente) m_cliente->abort();
     }
 
     QByteArray recibido;
@@ -70,30 +75,47 @@ private:
     QPointer<QTcpSocket> m_cliente;
 };
 
-// A station of its own in a temporary folder; `setup` holds the test's
-// [Setup] keys, which come first (the first of two equal keys wins).
+// The receive screen with each line's UTC stamp written as "hh:mm:ss", and
+// split at CR LF: a test compares lines, not the clock.
+inline QStringList LineasSinHora(const QString& pantalla)
+{
+    static const QRegularExpression hora(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\r\\n"));
+    QString t = pantalla;
+    t.replace(hora, QStringLiteral("hh:mm:ss\r\n"));
+    QStringList lineas = t.split(QStringLiteral("\r\n"));
+    if (!lineas.isEmpty() && lineas.constLast().isEmpty()) lineas.removeLast();
+    return lineas;
+}
+
+// `setup` holds the test's [Setup] keys, which come before the defaults
+// here (the first of two equal keys wins); `secciones` whole sections after
+// them. Port 1 is one nobody listens on: the station just keeps trying.
 class EstacionDePrueba {
 public:
-    EstacionDePrueba(const QString& setup, quint16 puertoModem, quint16 puertoKISS,
-                     int intervaloMs = 5000)
+    explicit EstacionDePrueba(const QString& setup, quint16 puertoModem = 1, quint16 puertoKISS = 1,
+                              keying::SerialLine* radio = nullptr, const QString& secciones = {})
     {
         QFile f(QDir(m_dir.path()).filePath("KOLT Chat.ini"));
-        if (f.open(QIODevice::WriteOnly)) {
-            const QString p = QString::number(puertoModem);
+        if (f.open(QIODevice::WriteOnly))
             f.write(QStringLiteral("[Setup]\r\n%1HF TCP Port=%2\r\nFM TCP Port=%2\r\n"
                                    "SAT TCP Port=%2\r\nKISS TCP Port=%3\r\nKISS Host=127.0.0.1\r\n"
-                                   "AutoLaunch=0\r\nSave Log=0\r\n")
-                        .arg(setup, p, QString::number(puertoKISS))
+                                   "AutoLaunch=0\r\nSave Log=0\r\n%4")
+                        .arg(setup, QString::number(puertoModem), QString::number(puertoKISS),
+                             secciones)
                         .toLatin1());
-            f.close();
-        }
-        link::Estacion::Entorno e;
-        e.carpetaPrograma = m_dir.path();
-        e.carpetaAjustes = m_dir.path();
-        e.escritorio = m_dir.path();
-        e.operador = &operador;
-        e.intervaloComprobacionMs = intervaloMs;
-        m_estacion = std::make_unique<link::Estacion>(e);
+        f.close();
+        m_entorno.carpetaPrograma = m_entorno.carpetaAjustes = m_entorno.escritorio = m_dir.path();
+        m_entorno.operador = &operador;
+        m_entorno.puertoRadio = radio;
+        Reiniciar();
+    }
+
+    // Starts afresh in the same folder: the settings are what the last
+    // station saved.
+    void Reiniciar()
+    {
+        m_estacion.reset();
+        m_estacion = std::make_unique<link::Estacion>(m_entorno);
         listo = m_estacion->Iniciar() == link::Estacion::Arranque::Listo;
     }
 
@@ -109,25 +131,23 @@ public:
     }
 
     bool Habilitado(const char* item) const { return m_estacion->modelo().control(item).enabled; }
+    QStringList Pantalla() const { return LineasSinHora(m_estacion->modelo().textoRecepcion()); }
+    // Both modem sockets and the KISS link up (`kiss`: the port's own side too).
+    bool Arriba(const ServidorKISS* kiss = nullptr) const
+    {
+        return Esperar([&] {
+            return m_estacion->SocketsArriba() && m_estacion->kiss().Conectado() &&
+                   (!kiss || kiss->Conectado());
+        });
+    }
 
     OperadorGuion operador;
     bool listo = false;
 
 private:
     QTemporaryDir m_dir;
+    link::Estacion::Entorno m_entorno;
     std::unique_ptr<link::Estacion> m_estacion;
 };
-
-// The receive screen with each line's UTC stamp written as "hh:mm:ss", and
-// split at CR LF: a test compares lines, not the clock.
-inline QStringList LineasSinHora(const QString& pantalla)
-{
-    static const QRegularExpression hora(QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\r\\n"));
-    QString t = pantalla;
-    t.replace(hora, QStringLiteral("hh:mm:ss\r\n"));
-    QStringList lineas = t.split(QStringLiteral("\r\n"));
-    if (!lineas.isEmpty() && lineas.constLast().isEmpty()) lineas.removeLast();
-    return lineas;
-}
 
 } // namespace kolt::test
