@@ -1,32 +1,19 @@
-// The connect dialog, offscreen: its controls bound to the dialog's rules,
-// and the main window's Connect item and Send button wired to the logic.
+// The connect dialog, offscreen: its controls bound to the dialog's rules
+// (link/DialogoConectar.h, tested in tests/link), and the main window's
+// Connect item and Send button wired to the logic.
 
 #include "ui/frmConnect.h"
-#include "ui/frmKoltChat.h"
 
-#include "link/Estacion.h"
-
-#include "Esperar.h"
 #include "ModemDePrueba.h"
-#include "OperadorGuion.h"
-#include "QtImprimir.h"
+#include "VentanaDePrueba.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace kolt;
 using link::CampoConectar;
@@ -34,34 +21,14 @@ using test::Esperar;
 
 namespace {
 
-class frmConnectTest : public ::testing::Test {
+class frmConnectTest : public test::VentanaDePrueba {
 protected:
     void Arrancar(const QString& setup)
     {
-        ASSERT_TRUE(m_dir.isValid());
-        QFile f(QDir(m_dir.path()).filePath("KOLT Chat.ini"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[Setup]\r\n%1HF TCP Port=%2\r\nFM TCP Port=%2\r\nAutoLaunch=0\r\n"
-                               "Save Log=0\r\n")
-                    .arg(setup)
-                    .arg(m_modem.puerto())
-                    .toLatin1());
-        f.close();
-        link::Estacion::Entorno e;
-        e.carpetaPrograma = e.carpetaAjustes = e.escritorio = m_dir.path();
-        e.operador = &m_operador;
-        m_estacion = std::make_unique<link::Estacion>(e);
-        ASSERT_EQ(m_estacion->Iniciar(), link::Estacion::Arranque::Listo);
+        Abrir(setup, m_modem.puerto());
         ASSERT_TRUE(Esperar([&] { return m_modem.lineas().contains("CHAT ON"); }));
         m_modem.Olvidar();
-    }
-
-    static QStringList Elementos(QComboBox* c)
-    {
-        QStringList l;
-        for (int i = 0; i < c->count(); ++i)
-            l << c->itemText(i);
-        return l;
+        m_estacion = &**m_e;
     }
 
     static void Escribir(QComboBox* c, const QString& texto)
@@ -70,16 +37,8 @@ protected:
         QTest::keyClicks(c->lineEdit(), texto);
     }
 
-    static void PerderFoco(QComboBox* c)
-    {
-        QFocusEvent salida(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(c->lineEdit(), &salida);
-    }
-
-    QTemporaryDir m_dir;
     test::ModemDePrueba m_modem;
-    test::OperadorGuion m_operador;
-    std::unique_ptr<link::Estacion> m_estacion;
+    link::Estacion* m_estacion = nullptr;
 };
 
 TEST_F(frmConnectTest, ShowsTheVariantsFieldsWithTheirHistories)
@@ -89,28 +48,13 @@ TEST_F(frmConnectTest, ShowsTheVariantsFieldsWithTheirHistories)
     ui::frmConnect d(*m_estacion);
     EXPECT_EQ(d.windowTitle(), "Connect");
     EXPECT_TRUE(d.isModal());
-    EXPECT_TRUE(d.combo(CampoConectar::HF)->isHidden());
-    EXPECT_TRUE(d.combo(CampoConectar::SAT)->isHidden());
-    for (QWidget* w : {static_cast<QWidget*>(d.combo(CampoConectar::FM)),
-                       static_cast<QWidget*>(d.combo(CampoConectar::Via1)),
-                       static_cast<QWidget*>(d.lblVia1()), static_cast<QWidget*>(d.lblVia2())})
-        EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
-    EXPECT_EQ(Elementos(d.combo(CampoConectar::FM)), (QStringList{"EA1FM", "EA2FM"}));
+    EXPECT_TRUE(d.combo(CampoConectar::HF)->isHidden() && d.combo(CampoConectar::SAT)->isHidden());
+    EXPECT_FALSE(d.combo(CampoConectar::FM)->isHidden() ||
+                 d.combo(CampoConectar::Via1)->isHidden() || d.lblVia2()->isHidden());
+    EXPECT_EQ(test::Elementos(d.combo(CampoConectar::FM)), (QStringList{"EA1FM", "EA2FM"}));
     EXPECT_EQ(d.combo(CampoConectar::FM)->currentText(), "EA1FM");
     EXPECT_EQ(d.combo(CampoConectar::Via2)->currentText(), "N0CALL-5");
     EXPECT_EQ(d.combo(CampoConectar::Via1)->count(), 0);
-    d.reject();
-}
-
-TEST_F(frmConnectTest, HfHidesTheDigipeaters)
-{
-    Arrancar("KOLT Mode=KOLTHF\r\n");
-    ui::frmConnect d(*m_estacion);
-    EXPECT_FALSE(d.combo(CampoConectar::HF)->isHidden());
-    for (QWidget* w : {static_cast<QWidget*>(d.combo(CampoConectar::FM)),
-                       static_cast<QWidget*>(d.combo(CampoConectar::Via2)),
-                       static_cast<QWidget*>(d.lblVia1()), static_cast<QWidget*>(d.lblVia2())})
-        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
     d.reject();
 }
 
@@ -118,19 +62,20 @@ TEST_F(frmConnectTest, LeavingAFieldUpperCasesItAndConnectChecksThenCalls)
 {
     Arrancar("KOLT Mode=KOLTHF\r\n");
     int avisos = 0;
-    QObject::connect(m_estacion.get(), &link::Estacion::conexionIniciada, [&] { ++avisos; });
+    QObject::connect(m_estacion, &link::Estacion::conexionIniciada, [&] { ++avisos; });
     ui::frmConnect d(*m_estacion);
     QComboBox* hf = d.combo(CampoConectar::HF);
 
     Escribir(hf, "ea4abc");
-    PerderFoco(hf);
+    QFocusEvent salida(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(hf->lineEdit(), &salida);
     EXPECT_EQ(hf->currentText(), "EA4ABC");
 
     Escribir(hf, "not a call");
     d.combo(CampoConectar::SAT)->setFocus();
     d.cmdConnect()->click();
-    ASSERT_EQ(m_operador.avisos.size(), 1u);
-    EXPECT_EQ(m_operador.avisos[0].texto, "Invalid Call Sign");
+    ASSERT_EQ(m_e->operador.avisos.size(), 1u);
+    EXPECT_EQ(m_e->operador.avisos[0].texto, "Invalid Call Sign");
     EXPECT_TRUE(d.focusWidget() == hf || d.focusWidget() == hf->lineEdit());
     EXPECT_EQ(d.result(), 0) << "still open";
 
@@ -139,9 +84,7 @@ TEST_F(frmConnectTest, LeavingAFieldUpperCasesItAndConnectChecksThenCalls)
     d.cmdConnect()->click(); // Enter on the default button: the field never lost the focus
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(hf->currentText(), "N0CALL-3");
-    EXPECT_EQ(m_estacion->config().connectWithHF, "N0CALL-3");
-    EXPECT_EQ(m_estacion->config().connectHFList[0], "N0CALL-3");
-    EXPECT_EQ(Elementos(hf), QStringList{}) << "typing never fills the list";
+    EXPECT_EQ(test::Elementos(hf), QStringList{}) << "typing never fills the list";
     EXPECT_EQ(avisos, 1);
     ASSERT_TRUE(
         Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-3"}; }));
@@ -150,13 +93,10 @@ TEST_F(frmConnectTest, LeavingAFieldUpperCasesItAndConnectChecksThenCalls)
 TEST_F(frmConnectTest, CloseBoxStoresAValidTarget)
 {
     Arrancar("KOLT Mode=KOLTHF\r\n");
-    {
-        ui::frmConnect d(*m_estacion);
-        d.show();
-        Escribir(d.combo(CampoConectar::HF), "EA4NEW");
-        d.close();
-        EXPECT_EQ(m_estacion->config().connectWithHF, "EA4NEW") << "on closing, not later";
-    }
+    ui::frmConnect d(*m_estacion);
+    d.show();
+    Escribir(d.combo(CampoConectar::HF), "EA4NEW");
+    d.close();
     EXPECT_EQ(m_estacion->config().connectWithHF, "EA4NEW");
     EXPECT_TRUE(m_estacion->config().connectHFList[0].isEmpty());
     EXPECT_TRUE(m_modem.lineas().isEmpty());
@@ -165,19 +105,10 @@ TEST_F(frmConnectTest, CloseBoxStoresAValidTarget)
 TEST_F(frmConnectTest, MainWindowOpensItModallyAndSendsTheTransmitBox)
 {
     Arrancar("KOLT Mode=KOLTHF\r\n");
-    ui::frmKoltChat ventana(*m_estacion);
-    QString abierto;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            abierto = w->objectName();
-            static_cast<QDialog*>(w)->reject();
-        }
-    });
-    ventana.accion("mnuConnect")->trigger();
-    EXPECT_EQ(abierto, "frmConnect");
-
+    EXPECT_TRUE(test::ConDialogoModal<ui::frmConnect>(m_ventana->accion("mnuConnect"),
+                                                      [](ui::frmConnect& d) { d.reject(); }));
     m_estacion->modelo().FijarTextoTransmision("hi");
-    ventana.cmdEnviar()->click();
+    m_ventana->cmdEnviar()->click();
     ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos() == "2 hi"; }));
 }
 

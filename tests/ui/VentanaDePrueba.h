@@ -1,0 +1,74 @@
+#pragma once
+// What the widget tests share: a started station with its main window, the
+// items of a list box, and a modal dialog driven from inside its own loop.
+
+#include "ui/frmKoltChat.h"
+
+#include "EstacionDePrueba.h"
+#include "QtImprimir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kolt::test {
+
+inline QStringList Elementos(const QComboBox* c)
+{
+    QStringList r;
+    for (int i = 0; i < c->count(); ++i)
+        r << c->itemText(i);
+    return r;
+}
+
+// Triggers `accion` and runs `guion` on the modal dialog of type `D` that
+// it opens; a dialog the script leaves open is a failure, and is closed so
+// that the run goes on. False when no such dialog opened.
+template <typename D> bool ConDialogoModal(QAction* accion, const std::function<void(D&)>& guion)
+{
+    bool visto = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (auto* d = qobject_cast<D*>(w)) {
+            visto = true;
+            guion(*d);
+        }
+        if (w && w->isVisible()) {
+            ADD_FAILURE() << "the dialog is still open";
+            w->done(QDialog::Rejected);
+        }
+    });
+    accion->trigger();
+    return visto;
+}
+
+class VentanaDePrueba : public ::testing::Test {
+protected:
+    // A station started with EstacionDePrueba's arguments, and its main window.
+    template <typename... A> ui::frmKoltChat& Abrir(A&&... argumentos)
+    {
+        m_ventana.reset();
+        m_e = std::make_unique<EstacionDePrueba>(std::forward<A>(argumentos)...);
+        EXPECT_TRUE(m_e->listo);
+        m_ventana = std::make_unique<ui::frmKoltChat>(**m_e);
+        m_ventana->show();
+        return *m_ventana;
+    }
+
+    // Before the derived fixture's members, which the station may use.
+    void TearDown() override
+    {
+        m_ventana.reset();
+        m_e.reset();
+    }
+
+    std::unique_ptr<EstacionDePrueba> m_e;
+    std::unique_ptr<ui::frmKoltChat> m_ventana;
+};
+
+} // namespace kolt::test
