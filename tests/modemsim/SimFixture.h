@@ -1,9 +1,15 @@
 #pragma once
-// A simulator running in the test's own event loop, on free loopback ports,
-// with host clients attached to its stations on demand.
+// What a host program holds of one simulated station (three plain TCP
+// clients, with what arrived on each kept for the test to look at), and a
+// simulator running in the test's own event loop on free loopback ports,
+// with such hosts attached to its stations on demand.
 
-#include "HostClient.h"
 #include "Simulator.h"
+
+#include "support/Esperar.h"
+
+#include <QStringList>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -12,16 +18,69 @@
 
 namespace kolt::modemsim::testing {
 
+using kolt::test::Dejar;
+using kolt::test::Esperar;
+
+inline constexpr int kWaitMs = 10000;
+
+class HostClient {
+public:
+    // Connects the command and data ports and, when given, the KISS port.
+    bool open(quint16 commandPort, quint16 dataPort, quint16 kissPort = 0)
+    {
+        QObject::connect(&command, &QTcpSocket::readyRead, [this] {
+            m_pending += command.readAll();
+            for (qsizetype cr; (cr = m_pending.indexOf('\r')) >= 0; m_pending.remove(0, cr + 1))
+                lines.append(QString::fromLatin1(m_pending.left(cr)));
+        });
+        QObject::connect(&data, &QTcpSocket::readyRead, [this] {
+            received += data.readAll();
+            ++dataReads;
+        });
+        QObject::connect(&kiss, &QTcpSocket::readyRead, [this] { kissReceived += kiss.readAll(); });
+        command.connectToHost(QStringLiteral("127.0.0.1"), commandPort);
+        data.connectToHost(QStringLiteral("127.0.0.1"), dataPort);
+        if (kissPort != 0) kiss.connectToHost(QStringLiteral("127.0.0.1"), kissPort);
+        return command.waitForConnected(kWaitMs) && data.waitForConnected(kWaitMs) &&
+               (kissPort == 0 || kiss.waitForConnected(kWaitMs));
+    }
+
+    void send(const QByteArray& line) { command.write(line + '\r'); }
+
+    // Waits until `line` has arrived (at any place after `from`).
+    bool waitFor(const QString& line, qsizetype from = 0)
+    {
+        return Esperar([&] { return lines.indexOf(line, from) >= 0; }, kWaitMs);
+    }
+    bool waitForData(qsizetype bytes)
+    {
+        return Esperar([&] { return received.size() >= bytes; }, kWaitMs);
+    }
+
+    QTcpSocket command, data, kiss;
+    QStringList lines; // command-port lines, without CR
+    QByteArray received, kissReceived;
+    int dataReads = 0;
+
+private:
+    QByteArray m_pending;
+};
+
+inline const QString A = QStringLiteral("N0CALL-1");
+inline const QString B = QStringLiteral("N0CALL-3");
+inline const QString C = QStringLiteral("N0CALL-4");
+inline const QString Robot2 = QStringLiteral("N0CALL-2");
+
 class SimFixture : public ::testing::Test {
 protected:
-    // Stations N0CALL-1, N0CALL-3 and N0CALL-4 with KISS ports, robot
-    // N0CALL-2; no waiting anywhere unless a test asks for it.
+    // Stations A, B and C with KISS ports, robot N0CALL-2; no waiting
+    // anywhere unless a test asks for it.
     static Options quickOptions()
     {
         Options o;
-        for (const char* call : {"N0CALL-1", "N0CALL-3", "N0CALL-4"})
+        for (const QString& call : {A, B, C})
             o.stations.append({call, {0, true, 0}});
-        o.robots = {QStringLiteral("N0CALL-2")};
+        o.robots = {Robot2};
         o.robot.replyDelayMs = 0;
         o.air.airRate = 0;
         o.air.setupMs = 0;
@@ -46,7 +105,7 @@ protected:
             h = std::make_unique<HostClient>();
             EXPECT_TRUE(h->open(s->commandPort(), s->dataPort(), s->kissPort()));
             // Both clients are accepted before the test goes on.
-            EXPECT_TRUE(waitUntil([&] { return s->onAir(); }, kWaitMs));
+            EXPECT_TRUE(Esperar([&] { return s->onAir(); }, kWaitMs));
         }
         return *h;
     }
@@ -64,15 +123,9 @@ protected:
         }
     }
 
-    void TearDown() override
-    {
-        m_hosts.clear();
-        m_sim.reset();
-    }
-
     QStringList m_log; // the simulator's --verbose lines
     std::unique_ptr<Simulator> m_sim;
-    std::map<QString, std::unique_ptr<HostClient>> m_hosts;
+    std::map<QString, std::unique_ptr<HostClient>> m_hosts; // closed before the simulator goes
 };
 
 } // namespace kolt::modemsim::testing
