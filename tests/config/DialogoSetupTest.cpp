@@ -1,16 +1,23 @@
-// The setup dialog's rules against a station and a bare modem: the checks
-// of the closing procedure in their order, what is applied when they pass,
-// the layout for each variant, and the folder button.
+// The setup dialog's rules against a running station: the checks of the
+// closing procedure in their order, what is applied when they pass, the
+// layout for each variant, the folder button, and the modem program it
+// closes and starts (the stand-in modem, run as the chat runs it). What
+// the widget shows of them is tests/ui (frmSetupTest).
 
-#include "SetupFixture.h"
+#include "config/DialogoSetup.h"
 
-#include "broadcast/EnlaceKISS.h"
+#include "config/LanzadorModem.h"
 #include "config/SettingsStore.h"
+#include "link/Estacion.h"
+
+#include "EstacionDePrueba.h"
+#include "ModemDePrueba.h"
+#include "QtImprimir.h"
 
 #include <QTcpServer>
+#include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
+#include <memory>
 
 using namespace kolt;
 using config::Campo;
@@ -22,24 +29,62 @@ namespace {
 TEST(PuertosSetup, DataPortFollowsTheCommandPortsValue)
 {
     EXPECT_EQ(config::PuertoDatos("8300"), "8301");
-    EXPECT_EQ(config::PuertoDatos("65534"), "65535");
-    EXPECT_EQ(config::PuertoDatos(""), "1");
     EXPECT_EQ(config::PuertoDatos("abc"), "1");
     EXPECT_EQ(config::PuertoDatos(" 8310x"), "8311");
     // A digit run longer than any number type still gives a number.
     EXPECT_EQ(config::PuertoDatos(QString(40, QLatin1Char('9'))), "1000000000");
 }
 
+// A station on the bare modem (every variant's command port), a KISS port
+// nobody listens on unless the test says, and the dialog loaded.
+class SetupFixture {
+protected:
+    void Arrancar(const QString& setup = {}, const QString& secciones = {}, quint16 kiss = 0)
+    {
+        m_e = std::make_unique<test::EstacionDePrueba>(
+            setup, m_modem.puerto(), kiss ? kiss : test::PuertoLibre(), nullptr, secciones);
+        ASSERT_TRUE(m_e->listo);
+        m_dialogo = std::make_unique<config::DialogoSetup>(**m_e);
+        m_dialogo->Cargar();
+    }
+
+    // Started, with both sockets up and the start-up commands forgotten.
+    void Inactiva(quint16 kiss = 0)
+    {
+        Arrancar({}, {}, kiss);
+        ASSERT_TRUE(Esperar([&] { return m_modem.lineas().contains("CHAT ON"); }));
+        test::Dejar(50);
+        m_modem.Olvidar();
+    }
+
+    link::Estacion& Estacion() { return **m_e; }
+    config::CamposSetup& Campos() { return m_dialogo->campos(); }
+    config::Configuracion& Config() { return Estacion().config(); }
+    std::vector<test::OperadorGuion::Aviso>& Avisos() { return m_e->operador.avisos; }
+
+    test::ModemDePrueba m_modem;
+    std::unique_ptr<test::EstacionDePrueba> m_e;
+    std::unique_ptr<config::DialogoSetup> m_dialogo;
+};
+
 // ---------------------------------------------------------------------------
-// The closing procedure, one change per case.
+// The closing procedure, one change per case (several where the order of
+// the checks is the point).
+
+struct Tecla {
+    Campo campo;
+    int indice; // the variant's fields, for Puerto and Host: HF 0, FM 1, SAT 2
+    const char* valor;
+};
 
 struct CasoCierre {
     const char* nombre;
-    std::function<void(config::CamposSetup&)> cambio;
-    const char* mensaje = nullptr; // null: accepted
+    Variante variante;
+    std::vector<Tecla> teclas;
+    const char* mensaje = nullptr; // refused with this, the focus on `foco`
     Campo foco = Campo::Ninguno;
-    // Given what the station holds now and what it held before.
-    std::function<void(const config::Configuracion&, const config::Configuracion&)> comprobar = {};
+    const char* leido = nullptr; // accepted: the first field when the dialog opens again
+                                 // (null: as it was before)
 };
 
 void PrintTo(const CasoCierre& c, std::ostream* os)
@@ -47,152 +92,96 @@ void PrintTo(const CasoCierre& c, std::ostream* os)
     *os << c.nombre;
 }
 
+QString& Texto(config::CamposSetup& f, const Tecla& t)
+{
+    switch (t.campo) {
+    case Campo::PuertoKISS: return f.puertoKISS;
+    case Campo::HostKISS: return f.hostKISS;
+    case Campo::Puerto: return f.puerto[std::size_t(t.indice)];
+    case Campo::Host: return f.host[std::size_t(t.indice)];
+    default: return f.indicativo;
+    }
+}
+
+using enum Campo;
+constexpr Variante HF = Variante::HF, FM = Variante::FM, SAT = Variante::SAT;
+
 const CasoCierre kCasos[] = {
-    {"KissPort1024", [](auto& f) { f.puertoKISS = "1024"; }, "Invalid KISS TCP port",
-     Campo::PuertoKISS},
-    {"KissPort1025", [](auto& f) { f.puertoKISS = "1025"; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.kissTcpPort, 1025); }},
-    {"KissPort65534", [](auto& f) { f.puertoKISS = "65534"; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.kissTcpPort, 65534); }},
-    {"KissPort65535", [](auto& f) { f.puertoKISS = "65535"; }, "Invalid KISS TCP port",
-     Campo::PuertoKISS},
-    {"KissPortNotANumber", [](auto& f) { f.puertoKISS = "abc"; }, "Invalid KISS TCP port",
-     Campo::PuertoKISS},
-    {"KissHostEmpty", [](auto& f) { f.hostKISS = ""; }, "Invalid KISS Host", Campo::HostKISS},
-    {"KissHostBlank", [](auto& f) { f.hostKISS = "   "; }, "Invalid KISS Host", Campo::HostKISS},
-    {"HfPort1024", [](auto& f) { f.puerto[0] = "1024"; }, "Invalid KOLT HF TCP port",
-     Campo::Puerto},
-    {"HfPort1025", [](auto& f) { f.puerto[0] = "1025"; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.hfTcpPort, 1025); }},
-    {"HfPort65534", [](auto& f) { f.puerto[0] = "65534"; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.hfTcpPort, 65534); }},
-    {"HfPort65535", [](auto& f) { f.puerto[0] = "65535"; }, "Invalid KOLT HF TCP port",
-     Campo::Puerto},
-    {"HfHostEmpty", [](auto& f) { f.host[0] = ""; }, "Invalid KOLT HF Host", Campo::Host},
-    {"SatPort1024",
-     [](auto& f) {
-         f.variante = Variante::SAT;
-         f.puerto[2] = "1024";
-     },
-     "Invalid KOLT SAT TCP port", Campo::Puerto},
-    {"SatPort65534",
-     [](auto& f) {
-         f.variante = Variante::SAT;
-         f.puerto[2] = "65534";
-     },
-     nullptr, Campo::Ninguno,
-     [](auto& c, auto&) {
-         EXPECT_EQ(c.satTcpPort, 65534);
-         EXPECT_EQ(c.koltMode, "KOLTSAT");
-     }},
-    {"SatHostEmpty",
-     [](auto& f) {
-         f.variante = Variante::SAT;
-         f.host[2] = "";
-     },
-     "Invalid KOLT SAT Host", Campo::Host},
-    {"FmPort1025",
-     [](auto& f) {
-         f.variante = Variante::FM;
-         f.puerto[1] = "1025";
-     },
-     nullptr, Campo::Ninguno, [](auto& c, auto&) { EXPECT_EQ(c.fmTcpPort, 1025); }},
-    {"FmPort65535",
-     [](auto& f) {
-         f.variante = Variante::FM;
-         f.puerto[1] = "65535";
-     },
-     "Invalid KOLT FM TCP port", Campo::Puerto},
-    {"FmHostEmpty",
-     [](auto& f) {
-         f.variante = Variante::FM;
-         f.host[1] = "";
-     },
-     "Invalid KOLT FM Host", Campo::Host},
-    // The other variants' fields are stored as they are, unchecked.
-    {"OtherVariantsUnchecked",
-     [](auto& f) {
-         f.variante = Variante::FM;
-         f.puerto[0] = "80";
-         f.host[0] = "";
-         f.puerto[2] = "abc";
-     },
-     nullptr, Campo::Ninguno,
-     [](auto& c, auto&) {
-         EXPECT_EQ(c.hfTcpPort, 80);
-         EXPECT_EQ(c.hfHost, "");
-         EXPECT_EQ(c.satTcpPort, 0);
-     }},
-    // A number no port can be does not wrap round to another port.
-    {"UnfittingPortKeepsTheStoredOne", [](auto& f) { f.puerto[2] = "70000"; }, nullptr,
-     Campo::Ninguno, [](auto& c, auto& antes) { EXPECT_EQ(c.satTcpPort, antes.satTcpPort); }},
-    {"CallSignInvalid", [](auto& f) { f.indicativo = "N0CALL-99"; }, "Invalid Call Sign",
-     Campo::Indicativo},
-    {"CallSignEmptyIsNone", [](auto& f) { f.indicativo = ""; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.myCallsign, ""); }},
-    {"CallSignUpperCased", [](auto& f) { f.indicativo = "ea4xyz-t"; }, nullptr, Campo::Ninguno,
-     [](auto& c, auto&) { EXPECT_EQ(c.myCallsign, "EA4XYZ-T"); }},
+    {"KissPort1024", HF, {{PuertoKISS, 0, "1024"}}, "Invalid KISS TCP port", PuertoKISS},
+    {"KissPort1025", HF, {{PuertoKISS, 0, "1025"}}, nullptr, Ninguno, "1025"},
+    {"KissPort65534", HF, {{PuertoKISS, 0, "65534"}}, nullptr, Ninguno, "65534"},
+    {"KissPort65535", HF, {{PuertoKISS, 0, "65535"}}, "Invalid KISS TCP port", PuertoKISS},
+    {"KissPortNotANumber", HF, {{PuertoKISS, 0, "abc"}}, "Invalid KISS TCP port", PuertoKISS},
+    {"KissHostBlank", HF, {{HostKISS, 0, "   "}}, "Invalid KISS Host", HostKISS},
+    {"HfPort1024", HF, {{Puerto, 0, "1024"}}, "Invalid KOLT HF TCP port", Puerto},
+    {"HfPort1025", HF, {{Puerto, 0, "1025"}}, nullptr, Ninguno, "1025"},
+    {"HfPort65534", HF, {{Puerto, 0, "65534"}}, nullptr, Ninguno, "65534"},
+    {"HfPort65535", HF, {{Puerto, 0, "65535"}}, "Invalid KOLT HF TCP port", Puerto},
+    {"HfHostEmpty", HF, {{Host, 0, ""}}, "Invalid KOLT HF Host", Host},
+    {"SatPort1024", SAT, {{Puerto, 2, "1024"}}, "Invalid KOLT SAT TCP port", Puerto},
+    {"SatPort65534", SAT, {{Puerto, 2, "65534"}}, nullptr, Ninguno, "65534"},
+    {"FmPort65535", FM, {{Puerto, 1, "65535"}}, "Invalid KOLT FM TCP port", Puerto},
+    {"FmHostBlank", FM, {{Host, 1, " "}}, "Invalid KOLT FM Host", Host},
+    // The other variants' fields are stored as they are, unchecked...
+    {"OtherVariantPortUnchecked", FM, {{Puerto, 0, "80"}}, nullptr, Ninguno, "80"},
+    // ...but a number no port can be does not wrap round to another port.
+    {"UnfittingPortKeepsTheStoredOne", HF, {{Puerto, 2, "70000"}}},
+    {"CallSignInvalid", HF, {{Indicativo, 0, "N0CALL-99"}}, "Invalid Call Sign", Indicativo},
+    {"CallSignEmptyIsNone", HF, {{Indicativo, 0, ""}}, nullptr, Ninguno, ""},
+    {"CallSignUpperCased", HF, {{Indicativo, 0, "ea4xyz-t"}}, nullptr, Ninguno, "EA4XYZ-T"},
     // The first failing check is the only one told.
     {"KissPortBeforeEverything",
-     [](auto& f) {
-         f.puertoKISS = "1";
-         f.hostKISS = "";
-         f.puerto[0] = "1";
-         f.indicativo = "N0/CALL";
-     },
-     "Invalid KISS TCP port", Campo::PuertoKISS},
+     HF,
+     {{PuertoKISS, 0, "1"}, {HostKISS, 0, ""}, {Puerto, 0, "1"}, {Indicativo, 0, "N0/CALL"}},
+     "Invalid KISS TCP port",
+     PuertoKISS},
     {"KissHostBeforeVariant",
-     [](auto& f) {
-         f.hostKISS = "";
-         f.host[0] = "";
-     },
-     "Invalid KISS Host", Campo::HostKISS},
-    {"PortBeforeHost",
-     [](auto& f) {
-         f.puerto[0] = "1";
-         f.host[0] = "";
-     },
-     "Invalid KOLT HF TCP port", Campo::Puerto},
+     HF,
+     {{HostKISS, 0, ""}, {Host, 0, ""}},
+     "Invalid KISS Host",
+     HostKISS},
+    {"PortBeforeHost", HF, {{Puerto, 0, "1"}, {Host, 0, ""}}, "Invalid KOLT HF TCP port", Puerto},
     {"HostBeforeCallSign",
-     [](auto& f) {
-         f.host[0] = "";
-         f.indicativo = "N0CALL-0";
-     },
-     "Invalid KOLT HF Host", Campo::Host},
+     HF,
+     {{Host, 0, ""}, {Indicativo, 0, "N0CALL-0"}},
+     "Invalid KOLT HF Host",
+     Host},
 };
 
-class CierreSetup : public test::SetupFixture, public ::testing::TestWithParam<CasoCierre> {};
+class CierreSetup : public SetupFixture, public ::testing::TestWithParam<CasoCierre> {};
 
 TEST_P(CierreSetup, RefusesOrAppliesAndSaves)
 {
     const CasoCierre& caso = GetParam();
-    ASSERT_TRUE(m_dir.isValid());
-    Ajustes();
     Arrancar();
     const config::Configuracion antes = Config();
-    const QByteArray iniAntes = Ini();
-
-    caso.cambio(Campos());
+    const QString iniAntes = m_e->Ini();
+    const QString previo = Texto(Campos(), caso.teclas.front());
+    Campos().variante = caso.variante;
+    for (const Tecla& t : caso.teclas)
+        Texto(Campos(), t) = QString::fromLatin1(t.valor);
     const config::DialogoSetup::Cierre cierre = m_dialogo->Cerrar();
 
     if (caso.mensaje) {
         EXPECT_FALSE(cierre.cerrar);
         EXPECT_EQ(cierre.foco, caso.foco);
-        ASSERT_EQ(m_operador.avisos.size(), 1u);
-        EXPECT_EQ(m_operador.avisos[0].icono, link::Icono::Exclamacion);
-        EXPECT_EQ(m_operador.avisos[0].texto, caso.mensaje);
+        ASSERT_EQ(Avisos().size(), 1u);
+        EXPECT_EQ(Avisos()[0].icono, link::Icono::Exclamacion);
+        EXPECT_EQ(Avisos()[0].texto, caso.mensaje);
         EXPECT_TRUE(Config() == antes) << "a refusal changes nothing";
-        EXPECT_EQ(Ini(), iniAntes);
+        EXPECT_EQ(m_e->Ini(), iniAntes);
         return;
     }
     EXPECT_TRUE(cierre.cerrar);
-    EXPECT_TRUE(m_operador.avisos.empty());
-    caso.comprobar(Config(), antes);
-    // What was applied is what the file now holds.
+    EXPECT_TRUE(Avisos().empty());
+    // What was applied is what the file now holds, and what opens next.
     config::Configuracion leida;
-    config::SettingsStore(Ruta("KOLT Chat.ini"), m_dir.path(), m_dir.path())
+    config::SettingsStore(Estacion().RutaAjustes(), m_e->carpeta(), m_e->carpeta())
         .CargarConfiguracion(leida);
     EXPECT_TRUE(leida == Config());
+    m_dialogo->Cargar();
+    EXPECT_EQ(Campos().variante, caso.variante);
+    EXPECT_EQ(Texto(Campos(), caso.teclas.front()), caso.leido ? caso.leido : previo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Casos, CierreSetup, ::testing::ValuesIn(kCasos),
@@ -200,220 +189,226 @@ INSTANTIATE_TEST_SUITE_P(Casos, CierreSetup, ::testing::ValuesIn(kCasos),
 
 // ---------------------------------------------------------------------------
 
-class DialogoSetupTest : public test::SetupFixture, public ::testing::Test {
+class DialogoSetupTest : public SetupFixture, public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void TearDown() override
+    {
+        if (m_e) Estacion().lanzador().CerrarModem();
+    }
 };
 
-TEST_F(DialogoSetupTest, LoadsEveryFieldFromTheSettings)
+// The fields the closing table does not read back.
+TEST_F(DialogoSetupTest, LoadsTheOtherFieldsFromTheSettings)
 {
-    Ajustes("KOLT Mode=KOLTSAT\r\nKOLTHF BW=2750\r\nSAT Host=sat.example\r\nKISS TCP Port=8101\r\n"
-            "My Callsign=ea4xyz-7\r\nAutoDisconnect=1\r\nKOLT SAT Path=/opt/sat\r\n",
-            "Download Folder=/srv/down\r\n");
-    Arrancar();
+    Arrancar("KOLTHF BW=2750\r\nAutoDisconnect=1\r\nKOLT SAT Path=/opt/sat\r\n",
+             "[Path]\r\nDownload Folder=/srv/down\r\n");
     const config::CamposSetup& f = Campos();
-    EXPECT_EQ(f.variante, Variante::SAT);
     EXPECT_EQ(f.anchoBanda, "2750");
-    EXPECT_EQ(f.host[2], "sat.example");
-    EXPECT_EQ(f.puerto[2], QString::number(m_modem.puerto()));
-    EXPECT_EQ(f.puertoKISS, "8101");
-    EXPECT_EQ(f.hostKISS, "localhost");
-    EXPECT_EQ(f.indicativo, "EA4XYZ-7");
     EXPECT_EQ(f.ruta[2], "/opt/sat");
     EXPECT_EQ(f.carpeta, "/srv/down");
     EXPECT_TRUE(f.desconectar);
-    EXPECT_FALSE(f.lanzar);
-    EXPECT_FALSE(f.log);
-    EXPECT_FALSE(m_dialogo->cancelado());
+    EXPECT_FALSE(f.lanzar || f.log);
+    Config().koltHFBW = "1234";
+    m_dialogo->Cargar();
+    EXPECT_EQ(Campos().anchoBanda, "") << "no option for an unknown bandwidth";
 }
 
+// Cancel also puts the main window's marks back to the stored variant.
 TEST_F(DialogoSetupTest, LinkUpRefusesUpdateAndCancelClosesWithNothingChanged)
 {
-    Ajustes();
     Inactiva();
     m_modem.Enviar("CONNECTED N0CALL-1 N0CALL-2\r");
-    ASSERT_TRUE(Esperar([&] { return m_estacion->enlace().enlazado; }));
+    ASSERT_TRUE(Esperar([&] { return Estacion().enlace().enlazado; }));
     const config::Configuracion antes = Config();
 
     Campos().puertoKISS = "1"; // the link check comes first
     Campos().anchoBanda = "500";
-    const auto cierre = m_dialogo->Cerrar();
-    EXPECT_FALSE(cierre.cerrar);
-    ASSERT_EQ(m_operador.avisos.size(), 1u);
-    EXPECT_EQ(m_operador.avisos[0].texto, "No while a connection is is progress.");
-    EXPECT_EQ(m_operador.avisos[0].icono, link::Icono::Exclamacion);
+    Campos().variante = Variante::FM;
+    m_dialogo->GestionarModo();
+    EXPECT_FALSE(m_dialogo->Cerrar().cerrar);
+    ASSERT_EQ(Avisos().size(), 1u);
+    EXPECT_EQ(Avisos()[0].texto, "No while a connection is is progress.");
+    EXPECT_EQ(Avisos()[0].icono, link::Icono::Exclamacion);
 
     m_dialogo->Cancelar();
     EXPECT_TRUE(m_dialogo->Cerrar().cerrar);
-    EXPECT_EQ(m_operador.avisos.size(), 1u);
+    EXPECT_EQ(Avisos().size(), 1u);
     EXPECT_TRUE(Config() == antes);
+    const link::ModeloVentana& m = Estacion().modelo();
+    EXPECT_TRUE(m.control("mnuPTT").visible && m.control("mnuKOLTHF").checked);
+    EXPECT_FALSE(m.control("mnuKOLTFM1200").checked);
     test::Dejar(100);
     EXPECT_TRUE(m_modem.lineas().isEmpty());
-
     m_dialogo->Cargar();
     EXPECT_FALSE(m_dialogo->cancelado()) << "each load clears the cancel flag";
 }
 
-TEST_F(DialogoSetupTest, WhileTheProgramClosesNothingIsCheckedOrApplied)
+// Each update applies what changed and no more: a bandwidth alone sends
+// its command and drops no socket; a new call sign changes the caption and
+// tells the modem; a new KISS port reopens the KISS socket alone; a new
+// command port moves both modem sockets.
+TEST_F(DialogoSetupTest, EachUpdateAppliesOnlyWhatChanged)
 {
-    Ajustes();
-    Inactiva();
-    m_estacion->Cerrar(link::Geometria{});
-    const config::Configuracion antes = Config();
-    const QByteArray ini = Ini();
-    Campos().indicativo = "N0/CALL";
-    Campos().anchoBanda = "500";
-    EXPECT_TRUE(m_dialogo->Cerrar().cerrar);
-    EXPECT_TRUE(m_operador.avisos.empty());
-    EXPECT_TRUE(Config() == antes);
-    EXPECT_EQ(Ini(), ini);
-}
-
-TEST_F(DialogoSetupTest, BandwidthOnlySendsOnlyTheBandwidthCommandAndSaves)
-{
-    Ajustes();
-    Inactiva();
+    test::ServidorKISS viejo, nuevo;
+    Inactiva(viejo.puerto());
+    ASSERT_TRUE(Esperar([&] { return Estacion().kiss().Conectado(); }));
     const int conexiones = m_modem.conexiones;
     Campos().anchoBanda = "500";
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    ASSERT_TRUE(Esperar([&] { return !m_modem.lineas().isEmpty(); }));
-    test::Dejar(300);
-    EXPECT_EQ(m_modem.lineas(), QStringList{"BW500"});
-    EXPECT_EQ(m_modem.conexiones, conexiones) << "no socket was closed";
-    EXPECT_TRUE(m_estacion->SocketsArriba());
-    EXPECT_TRUE(Ini().contains("KOLTHF BW=500\r\n"));
-}
+    EXPECT_TRUE(m_e->Ini().contains("KOLTHF BW=500\r\n"));
 
-TEST_F(DialogoSetupTest, NewCallSignChangesTheCaptionAndTellsTheModem)
-{
-    Ajustes();
-    Inactiva();
+    m_dialogo->Cargar();
     Campos().indicativo = "n0call-5";
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    EXPECT_EQ(Campos().indicativo, "N0CALL-5");
-    EXPECT_EQ(m_estacion->modelo().titulo(), "KOLT Chat v1.4.1      N0CALL-5");
-    ASSERT_TRUE(Esperar([&] { return m_modem.lineas().size() >= 2; }));
-    EXPECT_EQ(m_modem.lineas(), QStringList({"MYCALL N0CALL-5", "BW2300"}));
-    EXPECT_TRUE(Ini().contains("My Callsign=N0CALL-5\r\n"));
-}
+    EXPECT_EQ(Estacion().modelo().titulo(), "KOLT Chat v1.4.1      N0CALL-5");
+    EXPECT_TRUE(m_e->Ini().contains("My Callsign=N0CALL-5\r\n"));
 
-TEST_F(DialogoSetupTest, CommandPortChangeReconnectsToTheNewPort)
-{
+    m_dialogo->Cargar();
+    Campos().puertoKISS = QString::number(nuevo.puerto());
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    ASSERT_TRUE(Esperar([&] { return nuevo.conexiones == 1 && Estacion().kiss().Conectado(); }));
+    EXPECT_EQ(viejo.conexiones, 1);
+    EXPECT_EQ(m_modem.lineas(), QStringList({"BW500", "MYCALL N0CALL-5", "BW500", "BW500"}));
+    EXPECT_EQ(m_modem.conexiones, conexiones) << "no modem socket was closed";
+
     test::ModemDePrueba otro;
-    Ajustes();
-    Inactiva();
+    m_dialogo->Cargar();
     Campos().puerto[0] = QString::number(otro.puerto());
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
     ASSERT_TRUE(Esperar([&] { return otro.lineas().contains("CHAT ON"); }));
-    EXPECT_EQ(m_estacion->socketComandos().peerPort(), otro.puerto());
-    EXPECT_EQ(m_estacion->socketDatos().peerPort(), otro.puerto() + 1);
+    EXPECT_EQ(Estacion().socketComandos().peerPort(), otro.puerto());
+    EXPECT_EQ(Estacion().socketDatos().peerPort(), otro.puerto() + 1);
 }
 
-// ---------------------------------------------------------------------------
-// GestionarModo: the frames for each variant and launch box, and the main
-// window's Mode marks and PTT item.
-
-struct CasoModo {
-    Variante variante;
-    bool lanzar;
-    int visible; // index of the variant's frames
-    bool anchoBanda;
-    bool ptt;
-    const char* marcado; // Mode item checked, or null
-};
-
-class ModoSetup : public test::SetupFixture, public ::testing::TestWithParam<CasoModo> {};
-
-TEST_P(ModoSetup, ShowsTheVariantsFramesAndMarksTheMainWindow)
+// The frames for the variant and launch box, and the main window's Mode
+// marks and PTT item; the second undoes the first. HF and FM, and the
+// launch box going on and off, through the widgets: tests/ui.
+TEST_F(DialogoSetupTest, GestionarModo)
 {
-    const CasoModo& caso = GetParam();
-    ASSERT_TRUE(m_dir.isValid());
-    Ajustes();
     Arrancar();
-    Campos().variante = caso.variante;
-    Campos().lanzar = caso.lanzar;
-    const config::DisposicionSetup d = m_dialogo->GestionarModo();
-
-    config::DisposicionSetup esperada;
-    esperada.marcoTCP[caso.visible] = true;
-    esperada.marcoRuta[caso.visible] = caso.lanzar;
-    esperada.marcoAnchoBanda = caso.anchoBanda;
-    EXPECT_TRUE(d == esperada);
-
-    const link::ModeloVentana& m = m_estacion->modelo();
-    EXPECT_EQ(m.control("mnuPTT").visible, caso.ptt);
-    for (const char* item : {"mnuKOLTHF", "mnuKOLTFM1200", "mnuKOLTSAT"})
-        EXPECT_EQ(m.control(item).checked, caso.marcado && QLatin1String(item) == caso.marcado)
-            << item;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Variantes, ModoSetup,
-    ::testing::Values(CasoModo{Variante::HF, true, 0, true, true, "mnuKOLTHF"},
-                      CasoModo{Variante::HF, false, 0, true, true, "mnuKOLTHF"},
-                      CasoModo{Variante::SAT, true, 2, false, true, "mnuKOLTSAT"},
-                      CasoModo{Variante::SAT, false, 2, false, true, "mnuKOLTSAT"},
-                      CasoModo{Variante::FM, true, 1, false, false, "mnuKOLTFM1200"},
-                      CasoModo{Variante::FM, false, 1, false, false, "mnuKOLTFM1200"},
-                      CasoModo{Variante::Ninguna, true, 1, false, false, nullptr}));
-
-TEST_F(DialogoSetupTest, CancelPutsTheMainWindowBackToTheStoredVariant)
-{
-    Ajustes();
-    Arrancar();
-    Campos().variante = Variante::FM;
-    m_dialogo->GestionarModo();
-    ASSERT_FALSE(m_estacion->modelo().control("mnuPTT").visible);
-    m_dialogo->Cancelar();
-    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    EXPECT_TRUE(m_estacion->modelo().control("mnuPTT").visible);
-    EXPECT_TRUE(m_estacion->modelo().control("mnuKOLTHF").checked);
-    EXPECT_FALSE(m_estacion->modelo().control("mnuKOLTFM1200").checked);
-    EXPECT_EQ(Config().koltMode, "KOLTHF");
+    const struct {
+        Variante variante;
+        bool lanzar;
+        int visible; // index of the variant's frames
+        bool anchoBanda, ptt;
+        const char* marcado; // Mode item checked, or null
+    } casos[] = {{SAT, false, 2, false, true, "mnuKOLTSAT"},
+                 {Variante::Ninguna, true, 1, false, false, nullptr}};
+    for (const auto& c : casos) {
+        Campos().variante = c.variante;
+        Campos().lanzar = c.lanzar;
+        config::DisposicionSetup esperada;
+        esperada.marcoTCP[std::size_t(c.visible)] = true;
+        esperada.marcoRuta[std::size_t(c.visible)] = c.lanzar;
+        esperada.marcoAnchoBanda = c.anchoBanda;
+        EXPECT_TRUE(m_dialogo->GestionarModo() == esperada) << c.visible;
+        const link::ModeloVentana& m = Estacion().modelo();
+        EXPECT_EQ(m.control("mnuPTT").visible, c.ptt) << c.visible;
+        for (const char* item : {"mnuKOLTHF", "mnuKOLTFM1200", "mnuKOLTSAT"})
+            EXPECT_EQ(m.control(item).checked, c.marcado && QLatin1String(item) == c.marcado)
+                << item;
+    }
 }
 
 TEST_F(DialogoSetupTest, ChangeStartsAtTheStoredFolderAndACancelKeepsTheField)
 {
-    const QString guardada = Ruta("down") + QLatin1Char('/');
-    Ajustes({}, QStringLiteral("Download Folder=%1\r\n").arg(guardada));
-    Arrancar();
-    m_operador.respuestas = {Ruta("elegida")};
+    Arrancar({}, "[Path]\r\nDownload Folder=/srv/down/\r\n");
+    m_e->operador.respuestas = {"/srv/elegida"};
     m_dialogo->Cambiar();
-    EXPECT_EQ(m_operador.carpetasPedidas, QStringList{Ruta("down")});
-    EXPECT_EQ(m_operador.titulosPedidos, QStringList{"Select the Destination Folder"});
-    EXPECT_EQ(Config().downloadFolder, Ruta("down")) << "the setting keeps the shortened text";
-    EXPECT_EQ(Campos().carpeta, Ruta("elegida"));
+    EXPECT_EQ(m_e->operador.carpetasPedidas, QStringList{"/srv/down"});
+    EXPECT_EQ(m_e->operador.titulosPedidos, QStringList{"Select the Destination Folder"});
+    EXPECT_EQ(Config().downloadFolder, "/srv/down") << "the setting keeps the shortened text";
+    EXPECT_EQ(Campos().carpeta, "/srv/elegida");
 
     m_dialogo->Cambiar(); // cancelled: no answer
-    EXPECT_EQ(Campos().carpeta, Ruta("elegida"));
+    EXPECT_EQ(Campos().carpeta, "/srv/elegida");
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    EXPECT_EQ(Config().downloadFolder, Ruta("elegida"));
+    EXPECT_EQ(Config().downloadFolder, "/srv/elegida");
 }
 
-TEST_F(DialogoSetupTest, KissSocketIsDroppedOnlyWhenItsPortOrHostChanges)
+// ---------------------------------------------------------------------------
+// The modem program: the stand-in modem copied into the program folder,
+// where it serves the ports of the variant that "KOLT Chat.ini" beside it
+// names, as the chat starts it.
+
+// True when nothing listens on the port any more.
+bool Libre(quint16 puerto)
 {
-    QTcpServer viejo, nuevo;
-    ASSERT_TRUE(viejo.listen(QHostAddress::LocalHost, 0));
-    ASSERT_TRUE(nuevo.listen(QHostAddress::LocalHost, 0));
-    int aceptadasViejo = 0, aceptadasNuevo = 0;
-    QObject::connect(&viejo, &QTcpServer::newConnection, [&] { ++aceptadasViejo; });
-    QObject::connect(&nuevo, &QTcpServer::newConnection, [&] { ++aceptadasNuevo; });
-    Ajustes(QStringLiteral("KISS TCP Port=%1\r\nKISS Host=127.0.0.1\r\n").arg(viejo.serverPort()));
-    Inactiva();
-    ASSERT_TRUE(Esperar([&] { return m_estacion->kiss().Conectado(); }));
+    QTcpServer s;
+    return s.listen(QHostAddress::LocalHost, puerto);
+}
 
-    Campos().anchoBanda = "500";
+TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
+{
+    const quint16 hf = test::ModemDePrueba().puerto(), sat = test::ModemDePrueba().puerto();
+    ASSERT_NE(hf, sat);
+    m_modem.Cerrar();
+    Arrancar(
+        QStringLiteral("HF TCP Port=%1\r\nSAT TCP Port=%2\r\nFM TCP Port=%2\r\n").arg(hf).arg(sat));
+    // Not the default path (the stand-in beside the program), so that
+    // choosing it is a change.
+    const QString simulador = QDir(m_e->carpeta()).filePath("modem");
+    ASSERT_TRUE(QFile::copy(KOLT_PROGRAM_DIR "/kolt-modem-sim", simulador));
+    QFile(simulador).setPermissions(QFile::permissions(KOLT_PROGRAM_DIR "/kolt-modem-sim"));
+    // Linked to `puerto` at `host` by a connection other than `antes`.
+    const auto unidaA = [&](quint16 puerto, const char* host = "localhost", quint16 antes = 0) {
+        return Esperar(
+            [&] {
+                const QTcpSocket& s = Estacion().socketComandos();
+                return Estacion().SocketsArriba() && s.peerPort() == puerto &&
+                       s.peerName() == host && s.localPort() != antes;
+            },
+            15000);
+    };
+
+    // A new path for the same variant, with the launch box: started.
+    Campos().ruta[0] = simulador;
+    Campos().lanzar = true;
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    test::Dejar(200);
-    EXPECT_EQ(aceptadasViejo, 1);
-    EXPECT_TRUE(m_estacion->kiss().Conectado());
+    ASSERT_TRUE(unidaA(hf));
 
+    // Another variant with the launch box: the old program ends, the new one serves its ports.
     m_dialogo->Cargar();
-    Campos().puertoKISS = QString::number(nuevo.serverPort());
+    Campos().variante = Variante::SAT;
+    Campos().ruta[2] = simulador;
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
-    ASSERT_TRUE(Esperar([&] { return aceptadasNuevo == 1 && m_estacion->kiss().Conectado(); }));
-    EXPECT_EQ(aceptadasViejo, 1);
-    EXPECT_EQ(Config().kissTcpPort, nuevo.serverPort());
+    EXPECT_TRUE(Avisos().empty());
+    EXPECT_TRUE(Libre(hf)) << "the HF modem program was closed";
+    EXPECT_TRUE(unidaA(sat));
+    EXPECT_TRUE(m_e->Ini().contains("KOLT Mode=KOLTSAT\r\n"));
+
+    // A new host: the sockets close and open again.
+    m_dialogo->Cargar();
+    Campos().host[2] = "127.0.0.1";
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    ASSERT_TRUE(unidaA(sat, "127.0.0.1"));
+    EXPECT_EQ(Estacion().socketDatos().peerName(), "127.0.0.1");
+
+    // Another variant without the launch box: the program is left alone,
+    // the sockets go to the new variant's port (FM's is the same here).
+    const quint16 antes = Estacion().socketComandos().localPort();
+    m_dialogo->Cargar();
+    Campos().variante = Variante::FM;
+    Campos().lanzar = false;
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    EXPECT_TRUE(Estacion().lanzador().EnMarcha());
+    EXPECT_TRUE(unidaA(sat, "localhost", antes));
+    EXPECT_EQ(Config().autoLaunch, 0);
+
+    // A program that is not there: told, and the dialog stays open.
+    const QString ini = m_e->Ini();
+    const QString falta = QDir(m_e->carpeta()).filePath("no-such-modem");
+    Campos().variante = Variante::SAT;
+    Campos().ruta[2] = falta;
+    Campos().lanzar = true;
+    EXPECT_FALSE(m_dialogo->Cerrar().cerrar);
+    ASSERT_EQ(Avisos().size(), 1u);
+    EXPECT_EQ(Avisos()[0].icono, link::Icono::Critico);
+    EXPECT_EQ(Avisos()[0].texto, falta + " file not found");
+    EXPECT_TRUE(Libre(sat)) << "the running modem program was closed first";
+    EXPECT_EQ(Config().koltSATPath, falta) << "the new path is in the record";
+    EXPECT_EQ(Config().koltMode, "KOLTFM");
+    EXPECT_EQ(m_e->Ini(), ini) << "but not yet in the file";
 }
 
 } // namespace

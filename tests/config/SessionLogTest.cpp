@@ -1,9 +1,11 @@
 #include "config/SessionLog.h"
 #include "config/Ansi.h"
+#include "config/UtcClock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 using namespace kolt::config;
@@ -31,23 +33,19 @@ protected:
     Configuracion m_c;
 };
 
-TEST_F(SessionLogTest, TwoRunsOnOneDayAppendTwoBlocksToTheSameFile)
+TEST_F(SessionLogTest, RunsOfOneDayAndVariantAppendToOneFileInTheAnsiCodePage)
 {
     EXPECT_TRUE(GuardarLog(QStringLiteral("first run\r\nline two"), m_c, kDia));
-    EXPECT_TRUE(GuardarLog(QStringLiteral("second run"), m_c, kDia));
-    EXPECT_EQ(archivos(), QStringList{"KOLT Chat HF 2024_03_07.log"});
-    EXPECT_EQ(leer("KOLT Chat HF 2024_03_07.log"),
-              "first run\r\nline two\r\n\r\nsecond run\r\n\r\n");
-}
-
-TEST_F(SessionLogTest, EachVariantAndDayHasItsOwnFile)
-{
+    EXPECT_TRUE(GuardarLog(QString::fromUtf8("¡adiós! €"), m_c, kDia));
     m_c.koltMode = "KOLTFM";
     EXPECT_TRUE(GuardarLog(QStringLiteral("fm"), m_c, kDia));
     m_c.koltMode = "KOLTSAT";
     EXPECT_TRUE(GuardarLog(QStringLiteral("sat"), m_c, QDate(2025, 12, 31)));
+    EXPECT_EQ(leer("KOLT Chat HF 2024_03_07.log"), "first run\r\nline two\r\n\r\n\xa1"
+                                                   "adi\xf3s! \x80\r\n\r\n");
     EXPECT_EQ(leer("KOLT Chat FM 2024_03_07.log"), "fm\r\n\r\n");
     EXPECT_EQ(leer("KOLT Chat SAT 2025_12_31.log"), "sat\r\n\r\n");
+    EXPECT_EQ(archivos().size(), 3);
 }
 
 TEST_F(SessionLogTest, LongScreenKeepsItsLast60000CharactersCountingTheAddedLineEnd)
@@ -59,13 +57,6 @@ TEST_F(SessionLogTest, LongScreenKeepsItsLast60000CharactersCountingTheAddedLine
     const QByteArray escrito = leer("KOLT Chat HF 2024_03_07.log");
     ASSERT_EQ(escrito.size(), 60002);
     EXPECT_EQ(escrito, pantalla.right(59998).toLatin1() + "\r\n\r\n");
-}
-
-TEST_F(SessionLogTest, TextIsWrittenInTheAnsiCodePage)
-{
-    ASSERT_TRUE(GuardarLog(QString::fromUtf8("73 de EA4XYZ, ¡adiós! €"), m_c, kDia));
-    EXPECT_EQ(leer("KOLT Chat HF 2024_03_07.log"), "73 de EA4XYZ, \xa1"
-                                                   "adi\xf3s! \x80\r\n\r\n");
 }
 
 struct Omision {
@@ -100,5 +91,12 @@ INSTANTIATE_TEST_SUITE_P(Casos, SessionLogSkipped,
                                            Omision{"UnknownMode", "text", 1, "KOLTFM1200", "."},
                                            Omision{"MissingFolder", "text", 1, "KOLTHF", "missing"},
                                            Omision{"NoDownloadFolder", "text", 1, "KOLTHF", ""}));
+
+TEST(UtcStamp, TwoDigitFieldsInUtcWhateverTheZoneOfTheGivenTime)
+{
+    const QDateTime utc(QDate(2024, 3, 7), QTime(7, 5, 9), QTimeZone::utc());
+    EXPECT_EQ(HoraUTC(utc), "07:05:09");
+    EXPECT_EQ(HoraUTC(utc.toTimeZone(QTimeZone(QByteArray("Asia/Kolkata")))), "07:05:09");
+}
 
 } // namespace
