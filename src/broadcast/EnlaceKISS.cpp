@@ -8,22 +8,12 @@
 
 namespace kolt::broadcast {
 
-namespace {
-
-// A KISS port that refuses or drops us at once is tried again no more than
-// this often, not as fast as the refusals come back.
-constexpr qint64 kReintentoMinimoMs = 1000;
-
-} // namespace
-
 EnlaceKISS::EnlaceKISS(link::Estacion& estacion) : m_estacion(estacion)
 {
     // Queued, so that a socket closed inside AbrirKISS never re-enters it.
     connect(&m_socket, &QTcpSocket::disconnected, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
     connect(&m_socket, &QTcpSocket::readyRead, this, &EnlaceKISS::AlLlegar);
-    m_reintento.setSingleShot(true);
-    connect(&m_reintento, &QTimer::timeout, this, &EnlaceKISS::AbrirKISS);
     // A call started from the connect dialog closes the broadcast dialog.
     connect(&estacion, &link::Estacion::conexionIniciada, this,
             &EnlaceKISS::CerrarDialogoBroadcast);
@@ -39,7 +29,7 @@ bool EnlaceKISS::Conectado() const
 void EnlaceKISS::AbrirKISS()
 {
     if (Conectado()) return;
-    m_ultimoIntento.start();
+    m_reintento.Marcar();
     m_socket.abort();
     m_reensamblador.reset(); // a half frame of the old connection never joins the new one
     const config::Configuracion& c = m_estacion.config();
@@ -49,15 +39,8 @@ void EnlaceKISS::AbrirKISS()
 void EnlaceKISS::AlCaer()
 {
     // Close and Error both come for one loss; an attempt under way is left be.
-    if (m_estacion.Cerrando() || m_socket.state() != QAbstractSocket::UnconnectedState ||
-        m_reintento.isActive())
-        return;
-    const qint64 pasado =
-        m_ultimoIntento.isValid() ? m_ultimoIntento.elapsed() : kReintentoMinimoMs;
-    if (pasado >= kReintentoMinimoMs)
-        AbrirKISS();
-    else
-        m_reintento.start(static_cast<int>(kReintentoMinimoMs - pasado));
+    if (m_estacion.Cerrando() || m_socket.state() != QAbstractSocket::UnconnectedState) return;
+    m_reintento.Pedir();
 }
 
 void EnlaceKISS::EnviarTramaKISS(std::span<const std::uint8_t> ax25, std::uint8_t comando)

@@ -16,9 +16,9 @@
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"
+#include "link/Reintento.h"
 
 #include <QByteArrayView>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
@@ -86,8 +86,7 @@ private:
     link::Estacion& m_estacion;
     QTcpSocket m_socket;
     ReensambladorKISS m_reensamblador;
-    QTimer m_reintento; // a retry held back after a burst of refusals
-    QElapsedTimer m_ultimoIntento;
+    link::Reintento m_reintento{[this] { AbrirKISS(); }};
 };
 
 } // namespace kolt::broadcast

@@ -8,14 +8,6 @@
 
 namespace kolt::link {
 
-namespace {
-
-// After a burst of refusals (no modem listening) the check waits this long
-// between attempts, instead of retrying as fast as refusals arrive.
-constexpr qint64 kReintentoMinimoMs = 1000;
-
-} // namespace
-
 bool Estacion::SocketsArriba() const
 {
     return m_comandos.state() == QAbstractSocket::ConnectedState &&
@@ -32,7 +24,7 @@ void Estacion::ComprobarSockets()
 
     const QString host = config::HostDelModo(m_config);
     const quint16 puerto = config::PuertoDelModo(m_config);
-    m_ultimoReintento.start();
+    m_reintento.Marcar();
     if (comandosCaido) {
         m_comandos.abort();
         m_comandos.connectToHost(host, puerto);
@@ -66,13 +58,7 @@ void Estacion::AlCaerSocket()
     if (m_cerrando) return;
     // The display follows the sockets at once; only the new attempt waits.
     if (!SocketsArriba()) MostrarSocketsCaidos();
-    if (m_reintento.isActive()) return;
-    const qint64 pasado =
-        m_ultimoReintento.isValid() ? m_ultimoReintento.elapsed() : kReintentoMinimoMs;
-    if (pasado >= kReintentoMinimoMs)
-        ComprobarSockets();
-    else
-        m_reintento.start(static_cast<int>(kReintentoMinimoMs - pasado));
+    m_reintento.Pedir();
 }
 
 void Estacion::AlConectarSocket()

@@ -74,8 +74,6 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
         ComprobarSockets();
         m_kiss->AbrirKISS();
     });
-    m_reintento.setSingleShot(true);
-    connect(&m_reintento, &QTimer::timeout, this, &Estacion::ComprobarSockets);
 }
 
 Estacion::~Estacion() = default;
@@ -140,7 +138,7 @@ void Estacion::Cerrar(const Geometria& ventana)
     m_ptt->DesactivarPTT();
     m_cerrando = true;
     m_tmrComprobarSocket.stop();
-    m_reintento.stop();
+    m_reintento.Detener();
     m_comandos.abort();
     m_datos.abort();
 

@@ -9,6 +9,7 @@
 #include "link/Enlace.h"
 #include "link/LineasModem.h"
 #include "link/ModeloVentana.h"
+#include "link/Reintento.h"
 #include "link/Operador.h"
 #include "transfer/EstadoTransferencia.h"
 
@@ -144,8 +145,7 @@ private:
     QTcpSocket m_datos;
     LineasModem m_lineas;
     QTimer m_tmrComprobarSocket;
-    QTimer m_reintento; // a retry held back after a burst of refusals
-    QElapsedTimer m_ultimoReintento;
+    Reintento m_reintento{[this] { ComprobarSockets(); }};
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
     std::unique_ptr<config::SettingsStore> m_ajustes;
