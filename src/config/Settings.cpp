@@ -91,6 +91,14 @@ QString HostDelModo(const Configuracion& c)
     return c.fmHost;
 }
 
+const QString* DestinoDelModo(const Configuracion& c)
+{
+    if (c.koltMode == QLatin1String("KOLTHF")) return &c.connectWithHF;
+    if (c.koltMode == QLatin1String("KOLTFM")) return &c.connectWithFM;
+    if (c.koltMode == QLatin1String("KOLTSAT")) return &c.connectWithSAT;
+    return nullptr;
+}
+
 std::uint16_t PuertoDelModo(const Configuracion& c)
 {
     if (c.koltMode == QLatin1String("KOLTHF")) return c.hfTcpPort;

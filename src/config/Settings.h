@@ -77,5 +77,8 @@ struct Configuracion {
 // chooses them: "KOLTHF", "KOLTSAT", anything else counts as FM.
 QString HostDelModo(const Configuracion& c);
 std::uint16_t PuertoDelModo(const Configuracion& c);
+// "Connect With HF/FM/SAT" of the current mode; null for any other mode,
+// which calls nobody.
+const QString* DestinoDelModo(const Configuracion& c);
 
 } // namespace kolt::config

@@ -98,20 +98,16 @@ void Estacion::AplicarAnchoBanda()
 void Estacion::Conectar()
 {
     MostrarConectando();
-    const QString base = QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ');
-    const QString& modo = m_config.koltMode;
-    if (modo == QLatin1String("KOLTFM")) {
-        QString comando = base + m_config.connectWithFM;
-        if (!m_config.via1.isEmpty()) {
-            comando += QStringLiteral(" VIA ") + m_config.via1;
-            if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
-        }
-        EnviarComando(comando);
-    } else if (modo == QLatin1String("KOLTHF")) {
-        EnviarComando(base + m_config.connectWithHF);
-    } else if (modo == QLatin1String("KOLTSAT")) {
-        EnviarComando(base + m_config.connectWithSAT);
+    const QString* destino = config::DestinoDelModo(m_config);
+    if (!destino) return;
+    QString comando =
+        QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ') + *destino;
+    // Digipeaters only in FM, and a second one only after a first.
+    if (m_config.koltMode == QLatin1String("KOLTFM") && !m_config.via1.isEmpty()) {
+        comando += QStringLiteral(" VIA ") + m_config.via1;
+        if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
     }
+    EnviarComando(comando);
 }
 
 void Estacion::Abortar()

@@ -13,20 +13,9 @@ void Estacion::MostrarConectando()
     m_enlace.desconectando = false;
     m_modelo.Habilitar(QStringLiteral("mnuStop"), true);
 
-    const QString& modo = m_config.koltMode;
-    QString destino;
-    bool conocido = true;
-    if (modo == QLatin1String("KOLTHF"))
-        destino = m_config.connectWithHF;
-    else if (modo == QLatin1String("KOLTFM"))
-        destino = m_config.connectWithFM;
-    else if (modo == QLatin1String("KOLTSAT"))
-        destino = m_config.connectWithSAT;
-    else
-        conocido = false;
     EstadoPanel indicativos = m_modelo.panel(Panel::Indicativos);
-    if (conocido)
-        indicativos.texto = QStringLiteral("Connecting with ") + destino + QStringLiteral(" ...");
+    if (const QString* destino = config::DestinoDelModo(m_config))
+        indicativos.texto = QStringLiteral("Connecting with ") + *destino + QStringLiteral(" ...");
     indicativos.imagen.clear();
     indicativos.tooltip.clear();
     m_modelo.FijarPanel(Panel::Indicativos, indicativos);
