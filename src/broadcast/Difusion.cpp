@@ -94,8 +94,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
         return false;
     }
-    modelo.Habilitar(QStringLiteral("mnuCQ"), false);
-    modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+    modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
 
     const config::Configuracion& c = m_estacion.config();
     QString texto = mensaje;
@@ -120,8 +119,7 @@ void EnlaceKISS::EnviarCQ()
 void EnlaceKISS::AccionCQ()
 {
     link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Habilitar(QStringLiteral("mnuCQ"), false);
-    modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+    modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
     EnviarCQ();
     CerrarDialogoBroadcast();
 }

@@ -145,14 +145,12 @@ void Estacion::ProcesarComando(const QString& linea)
         emit enlaceTerminado();
         ActualizarEstado();
     } else if (linea == QLatin1String("PTT ON")) {
-        m_modelo.Habilitar(QStringLiteral("mnuCQ"), false);
-        m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), false);
+        m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
         m_ptt->ActivarPTT();
     } else if (linea == QLatin1String("PTT OFF")) {
         m_ptt->DesactivarPTT();
         if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado) {
-            m_modelo.Habilitar(QStringLiteral("mnuCQ"), true);
-            m_modelo.Habilitar(QStringLiteral("mnuBroadcast"), true);
+            m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, true);
         }
     } else if (linea == QLatin1String("WRONG")) {
         ActualizarEstado();

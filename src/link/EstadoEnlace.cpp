@@ -20,8 +20,7 @@ void Estacion::MostrarConectando()
     indicativos.tooltip.clear();
     m_modelo.FijarPanel(Panel::Indicativos, indicativos);
 
-    for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
-        m_modelo.Habilitar(QString::fromLatin1(item), false);
+    m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, false);
 }
 
 void Estacion::EnlaceEstablecido()
@@ -62,14 +61,12 @@ void Estacion::ActualizarEstado()
     if (!SocketsArriba()) {
         mostrarDesconectado();
     } else if (m_enlace.enlazado) {
-        for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
-            m_modelo.Habilitar(QString::fromLatin1(item), false);
+        m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, false);
         if (!m_enlace.desconectando)
             m_modelo.FijarPanel(Panel::Indicativos, {m_enlace.Texto(), QStringLiteral("Connected"),
                                                      QStringLiteral("Modem Connected")});
     } else {
-        for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
-            m_modelo.Habilitar(QString::fromLatin1(item), true);
+        m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, true);
         mostrarDesconectado();
     }
     m_modelo.Mostrar(QStringLiteral("lblWait"), false);

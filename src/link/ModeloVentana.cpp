@@ -65,6 +65,12 @@ void ModeloVentana::Habilitar(const QString& nombre, bool enabled)
     emit controlesCambiados();
 }
 
+void ModeloVentana::Habilitar(std::initializer_list<const char*> nombres, bool enabled)
+{
+    for (const char* nombre : nombres)
+        Habilitar(QString::fromLatin1(nombre), enabled);
+}
+
 void ModeloVentana::Mostrar(const QString& nombre, bool visible)
 {
     EstadoControl& c = m_controles[nombre];

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <initializer_list>
 
 namespace kolt::link {
 
@@ -61,6 +62,7 @@ public:
 
     EstadoControl control(const QString& nombre) const { return m_controles.value(nombre); }
     void Habilitar(const QString& nombre, bool enabled);
+    void Habilitar(std::initializer_list<const char*> nombres, bool enabled);
     void Mostrar(const QString& nombre, bool visible);
     void Marcar(const QString& nombre, bool checked);
 
