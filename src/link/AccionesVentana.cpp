@@ -41,24 +41,27 @@ bool Estacion::ComprobarModemConectado()
     return false;
 }
 
-void Estacion::AbrirChangeLog()
+// A document beside the program, or the operator is told it is missing
+// (each document has its own wording and icon for that).
+void Estacion::AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta)
 {
-    const QString nombre = QStringLiteral("KOLTChatChangeLog.txt");
     const QString ruta = QDir(m_entorno.carpetaPrograma).filePath(nombre);
     if (QFileInfo::exists(ruta))
         operador().Abrir(ruta);
     else
-        operador().Mensaje(Icono::Informacion, nombre + QStringLiteral(" not found"));
+        operador().Mensaje(icono, nombre + siFalta);
+}
+
+void Estacion::AbrirChangeLog()
+{
+    AbrirDocumento(QStringLiteral("KOLTChatChangeLog.txt"), Icono::Informacion,
+                   QStringLiteral(" not found"));
 }
 
 void Estacion::AbrirGuia()
 {
-    const QString nombre = QStringLiteral("How to transmit a file with KOLT Chat.PDF");
-    const QString ruta = QDir(m_entorno.carpetaPrograma).filePath(nombre);
-    if (QFileInfo::exists(ruta))
-        operador().Abrir(ruta);
-    else
-        operador().Mensaje(Icono::Critico, nombre + QStringLiteral(" file not found"));
+    AbrirDocumento(QStringLiteral("How to transmit a file with KOLT Chat.PDF"), Icono::Critico,
+                   QStringLiteral(" file not found"));
 }
 
 } // namespace kolt::link

@@ -133,6 +133,7 @@ private:
     void SoltarPTTSiTransmite();
     void RecibirComandos();
     void ReiniciarEnlace();
+    void AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta);
     void ArrancarModemSiProcede();
     QString RutaModemDelModo() const;
 
