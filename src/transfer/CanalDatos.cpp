@@ -32,10 +32,11 @@ CanalDatos::CanalDatos(link::Estacion& estacion, QObject* parent)
             [this, &datos] { RecibirDatos(datos.readAll()); });
     // A new connection is a new stream: nothing of the old one continues in it.
     connect(&datos, &QTcpSocket::connected, this, &CanalDatos::OlvidarRecepcion);
-    // With a modem socket lost, what was in flight will never be reported
-    // gone: a reconnected modem's reports speak of its own buffer.
+    // With a modem socket lost, what was sent will never be reported gone:
+    // a reconnected modem's reports speak of its own buffer. Reception goes
+    // on: the data socket may still be carrying the rest of a frame.
     for (QTcpSocket* s : {&datos, &m_estacion.socketComandos()})
-        connect(s, &QTcpSocket::disconnected, this, &CanalDatos::AbandonarEnVuelo);
+        connect(s, &QTcpSocket::disconnected, this, &CanalDatos::AbandonarEnvio);
     connect(&m_estacion, &link::Estacion::bufferInformado, this, &CanalDatos::ProcesarBuffer);
     connect(&m_estacion, &link::Estacion::enlaceTerminado, this,
             &CanalDatos::ReiniciarTransferencias);
@@ -211,10 +212,18 @@ void CanalDatos::ReiniciarTransferencias()
 
 void CanalDatos::AbandonarEnVuelo()
 {
+    AbandonarEnvio();
+    OlvidarRecepcion();
+}
+
+void CanalDatos::AbandonarEnvio()
+{
     EstadoTransmision& tx = m_estacion.transmision();
+    if (tx.bytesPendientes == 0 && tx.estadoEnvio == Envio::Ninguno) return;
     tx.bytesPendientes = 0;
     tx.estadoEnvio = Envio::Ninguno;
-    OlvidarRecepcion();
+    // What a send took away comes back with it.
+    m_estacion.modelo().Habilitar(QStringLiteral("mnuClear"), true);
 }
 
 void CanalDatos::OlvidarRecepcion()

@@ -61,6 +61,7 @@ private:
     void AlTerminarTrama(const EventoTrama& fin);
     void ErrorDeEnlace();
     void AbandonarEnVuelo();
+    void AbandonarEnvio();
     void OlvidarRecepcion();
     void MostrarProgreso(std::uint64_t hechos, std::uint64_t total, const QString& sufijo,
                          const QString& imagen);

@@ -152,8 +152,9 @@ TEST_F(CanalDatosTest, ModemLostMidSendLeavesNothingInFlight)
     m_modem.Cortar();
     ASSERT_TRUE(Esperar([&] { return !m_estacion->enlace().enlazado; }));
     EXPECT_EQ(Tx().bytesPendientes, 0);
-    EXPECT_FALSE(m_estacion->canalDatos().Recibiendo());
+    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled) << "the send took Clear away";
     ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
+    EXPECT_FALSE(m_estacion->canalDatos().Recibiendo()) << "a new data connection is a new stream";
     Enlazar();
     Modem("BUFFER 0");
     EXPECT_EQ(Pantalla(), "") << "a new modem's report completes nothing of the old one";
@@ -164,6 +165,29 @@ TEST_F(CanalDatosTest, ModemLostMidSendLeavesNothingInFlight)
     Modem("BUFFER 0");
     EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nok\r\n>N0CALL-1\r\nnew\r\n");
     EXPECT_EQ(Controles(), "Send SendFile Clear");
+}
+
+// Only the data socket carries frames: losing the command socket alone must
+// not cut the frame it is in the middle of, nor the send's Clear.
+TEST_F(CanalDatosTest, CommandSocketLostMidFrameKeepsReceivingAndGivesClearBack)
+{
+    Recibir("10 first");
+    Decir("out");
+    m_modem.CortarComandos();
+    ASSERT_TRUE(Esperar([&] { return !m_estacion->SocketsArriba(); }));
+    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled);
+    m_modem.EnviarDatos(" half");
+    ASSERT_TRUE(Esperar([&] { return Pantalla().endsWith("first half\r\n"); }));
+    EXPECT_FALSE(Pantalla().contains(kError));
+    EXPECT_FALSE(m_estacion->canalDatos().Recibiendo());
+
+    // DISCONNECTED with a frame in flight gives Clear back too.
+    ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
+    Enlazar();
+    Decir("again");
+    EXPECT_FALSE(m_estacion->modelo().control("mnuClear").enabled);
+    Modem("DISCONNECTED");
+    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled);
 }
 
 } // namespace
