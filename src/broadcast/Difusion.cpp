@@ -94,7 +94,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
         return false;
     }
-    modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+    m_estacion.EsperarFinTransmision();
 
     const config::Configuracion& c = m_estacion.config();
     QString texto = mensaje;
@@ -118,8 +118,13 @@ void EnlaceKISS::EnviarCQ()
 
 void EnlaceKISS::AccionCQ()
 {
-    link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+    // A CQ that cannot be written is refused, not lost: nothing waits for
+    // the end of a transmission that will never start.
+    if (!Conectado()) {
+        AgregarLinea((kCQNoEnviado + transfer::kFinLinea).toStdString());
+        return;
+    }
+    m_estacion.EsperarFinTransmision();
     EnviarCQ();
     CerrarDialogoBroadcast();
 }

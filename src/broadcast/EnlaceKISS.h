@@ -37,6 +37,9 @@ namespace kolt::broadcast {
 inline const QString kKISSDesconectado =
     QStringLiteral("The KISS TCP port is not connected with KOLT TNC");
 inline const QString kConexionEnCurso = QStringLiteral("Not while a connection is in progress");
+// The receive-screen line of a CQ refused for the same reason.
+inline const QString kCQNoEnviado =
+    QStringLiteral("CQ not sent: the KISS TCP port is not connected with KOLT TNC");
 
 class EnlaceKISS : public QObject {
     Q_OBJECT
@@ -61,7 +64,8 @@ public:
     // Shows and sends a CQ; a link that is down loses it without a word.
     void EnviarCQ();
     // The "CQ" menu item: both items off until the modem's "PTT OFF",
-    // the call, and the broadcast dialog closed.
+    // the call, and the broadcast dialog closed; with the link down, only a
+    // screen line saying so.
     void AccionCQ();
 
     // Receive-screen lines; the caret stays at the end and the keyboard

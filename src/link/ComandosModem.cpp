@@ -47,7 +47,8 @@ void Estacion::SoltarPTTSiTransmite()
 void Estacion::MostrarSocketsCaidos()
 {
     SoltarPTTSiTransmite();
-    m_enlace.enlazado = false;
+    // Whatever call or disconnection was under way ended with the modem.
+    ReiniciarEnlace();
     m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedRojo"));
     m_modelo.FijarTooltipPanel(Panel::TCP, QStringLiteral("TCP link disconnected"));
     ActualizarEstado();
@@ -120,6 +121,19 @@ void Estacion::Abortar()
     EnviarComando(QStringLiteral("ABORT"));
 }
 
+void Estacion::EsperarFinTransmision()
+{
+    m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+    m_tmrFinTransmision.start();
+}
+
+void Estacion::FinTransmision()
+{
+    m_tmrFinTransmision.stop();
+    if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado)
+        m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, true);
+}
+
 void Estacion::RecibirComandos()
 {
     const QByteArray llegada = m_comandos.readAll();
@@ -145,14 +159,15 @@ void Estacion::ProcesarComando(const QString& linea)
         emit enlaceTerminado();
         ActualizarEstado();
     } else if (linea == QLatin1String("PTT ON")) {
-        m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+        EsperarFinTransmision();
         m_ptt->ActivarPTT();
     } else if (linea == QLatin1String("PTT OFF")) {
         m_ptt->DesactivarPTT();
-        if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado) {
-            m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, true);
-        }
+        FinTransmision();
     } else if (linea == QLatin1String("WRONG")) {
+        // A refused call: it is over, and the next link may be the far
+        // station's call.
+        if (!m_enlace.enlazado) ReiniciarEnlace();
         ActualizarEstado();
     }
 }

@@ -56,8 +56,11 @@ QStringList EntradasHistorial(const config::Historial& lista)
 
 bool PuedeAbrirConectar(Estacion& estacion)
 {
-    if (!estacion.modelo().control(QStringLiteral("mnuCQ")).enabled) return false;
     if (!estacion.ComprobarModemConectado()) return false;
+    if (!estacion.modelo().control(QStringLiteral("mnuCQ")).enabled) {
+        estacion.operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
+        return false;
+    }
     estacion.modelo().EnfocarTransmision();
     return true;
 }

@@ -28,8 +28,12 @@ void ActualizarHistorial(config::Configuracion& c);
 // A history as the drop-down list shows it: up to the first empty slot.
 QStringList EntradasHistorial(const config::Historial& lista);
 
-// The Connect menu item: nothing unless CQ is enabled (the window is idle
-// and not transmitting); with a modem socket down the operator is told so.
+// Why the Connect item does not open its dialog while CQ is disabled: a
+// CQ or broadcast is still on its way out.
+inline const QString kModemTransmitiendo = QStringLiteral("Not while the modem is transmitting");
+
+// The Connect menu item: with a modem socket down, or while CQ is disabled
+// (the modem is transmitting), the operator is told so and nothing opens.
 // True when the dialog is to be shown (the transmit box has the focus).
 bool PuedeAbrirConectar(Estacion& estacion);
 

@@ -74,6 +74,11 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
         ComprobarSockets();
         m_kiss->AbrirKISS();
     });
+    // A modem that never reports the end of a transmission (or never gets
+    // the frame) must not lock the operator out of CQ, Broadcast and Connect.
+    m_tmrFinTransmision.setSingleShot(true);
+    m_tmrFinTransmision.setInterval(m_entorno.esperaFinTransmisionMs);
+    connect(&m_tmrFinTransmision, &QTimer::timeout, this, &Estacion::FinTransmision);
 }
 
 Estacion::~Estacion() = default;

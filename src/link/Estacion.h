@@ -9,8 +9,8 @@
 #include "link/Enlace.h"
 #include "link/LineasModem.h"
 #include "link/ModeloVentana.h"
-#include "link/Reintento.h"
 #include "link/Operador.h"
+#include "link/Reintento.h"
 #include "transfer/EstadoTransferencia.h"
 
 #include <QElapsedTimer>
@@ -56,6 +56,9 @@ public:
         Operador* operador = nullptr;
         keying::SerialLine* puertoRadio = nullptr; // the radio's serial port; a real one when null
         int intervaloComprobacionMs = 5000;
+        // How long CQ and Broadcast wait for the modem's "PTT OFF" after a
+        // CQ, a broadcast or its last "PTT ON" before they come back anyway.
+        int esperaFinTransmisionMs = 30000;
     };
 
     explicit Estacion(Entorno entorno, QObject* parent = nullptr);
@@ -78,6 +81,9 @@ public:
     void Abortar();
     void ProcesarComando(const QString& linea);
     bool SocketsArriba() const;
+    // CQ and Broadcast rest while the modem transmits: until its "PTT OFF",
+    // or the bounded wait, whichever comes first.
+    void EsperarFinTransmision();
 
     // Link state and status display.
     void MostrarConectando();
@@ -131,6 +137,7 @@ private:
     void AlCaerSocket();
     void MostrarSocketsCaidos();
     void SoltarPTTSiTransmite();
+    void FinTransmision();
     void RecibirComandos();
     void ReiniciarEnlace();
     void AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta);
@@ -146,6 +153,7 @@ private:
     QTcpSocket m_datos;
     LineasModem m_lineas;
     QTimer m_tmrComprobarSocket;
+    QTimer m_tmrFinTransmision;
     Reintento m_reintento{[this] { ComprobarSockets(); }};
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;

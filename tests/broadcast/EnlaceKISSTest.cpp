@@ -74,15 +74,36 @@ TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEachInTheAnsiCodePa
     EXPECT_TRUE(e.operador.avisos.empty());
 }
 
-TEST_F(EnlaceKISSTest, CqOnALinkThatIsDownIsShownAndLostWithoutAWord)
+// A CQ that cannot be written, or whose end the modem never reports, must
+// not lock CQ, Broadcast and (through CQ) Connect away.
+TEST_F(EnlaceKISSTest, CqThatNeverGoesOutLocksNothingOut)
 {
-    EstacionDePrueba e(QStringLiteral("KOLT Mode=KOLTSAT\r\n"), m_modem.puerto());
-    ASSERT_TRUE(e.listo);
+    {
+        EstacionDePrueba sinKiss(QStringLiteral("KOLT Mode=KOLTSAT\r\n"), m_modem.puerto());
+        ASSERT_TRUE(sinKiss.listo);
+        ASSERT_TRUE(Esperar([&] { return sinKiss->SocketsArriba(); }));
+        sinKiss->kiss().AccionCQ();
+        EXPECT_EQ(sinKiss.Pantalla(),
+                  QStringList({"CQ not sent: the KISS TCP port is not connected with KOLT TNC"}));
+        EXPECT_TRUE(sinKiss.Habilitado("mnuCQ") && sinKiss.Habilitado("mnuBroadcast"));
+        EXPECT_TRUE(sinKiss.operador.avisos.empty());
+    }
+    m_modem.Cortar();
+
+    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTSAT\r\n");
+    e.FijarEsperaFinTransmision(300);
+    ASSERT_TRUE(e.Arriba(&m_kiss));
     e->kiss().AccionCQ();
-    EXPECT_EQ(e.Pantalla(), QStringList({"> CQ de N0CALL-1             hh:mm:ss"}));
+    ASSERT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
     EXPECT_FALSE(e.Habilitado("mnuCQ"));
-    EXPECT_FALSE(e.Habilitado("mnuBroadcast"));
-    EXPECT_TRUE(e.operador.avisos.empty());
+    ASSERT_TRUE(Esperar([&] { return e.Habilitado("mnuCQ") && e.Habilitado("mnuBroadcast"); }))
+        << "no PTT OFF ever came: the wait is bounded";
+
+    // A "PTT ON" starts the wait afresh; its "PTT OFF" ends it at once.
+    e->ProcesarComando("PTT ON");
+    EXPECT_FALSE(e.Habilitado("mnuCQ"));
+    e->ProcesarComando("PTT OFF");
+    EXPECT_TRUE(e.Habilitado("mnuCQ"));
 }
 
 // Frames of other stations as one stream, with what the screen shows.

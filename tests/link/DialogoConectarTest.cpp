@@ -189,7 +189,7 @@ TEST_F(DialogoConectarTest, UnloadRule)
     EXPECT_EQ(Config().connectWithSAT, "EA4NEW");
 }
 
-TEST_F(DialogoConectarTest, ConnectMenuNeedsCqEnabledAndBothSockets)
+TEST_F(DialogoConectarTest, ConnectMenuTellsWhyItDoesNotOpen)
 {
     Arrancar("KOLTHF");
     int focos = 0;
@@ -199,14 +199,14 @@ TEST_F(DialogoConectarTest, ConnectMenuNeedsCqEnabledAndBothSockets)
 
     Estacion().modelo().Habilitar("mnuCQ", false);
     EXPECT_FALSE(link::PuedeAbrirConectar(Estacion()));
-    EXPECT_TRUE(Avisos().empty()) << "a disabled CQ makes the click do nothing";
+    ASSERT_EQ(Avisos().size(), 1u) << "a click that does nothing must say why";
+    EXPECT_EQ(Avisos()[0].texto, "Not while the modem is transmitting");
 
-    Estacion().modelo().Habilitar("mnuCQ", true);
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !Estacion().SocketsArriba(); }));
     EXPECT_FALSE(link::PuedeAbrirConectar(Estacion()));
-    ASSERT_EQ(Avisos().size(), 1u);
-    EXPECT_EQ(Avisos()[0].texto,
+    ASSERT_EQ(Avisos().size(), 2u);
+    EXPECT_EQ(Avisos()[1].texto,
               "TCP port disconnected. KOLT Chat is not connected with KOLT Modem");
     EXPECT_EQ(focos, 1);
 }

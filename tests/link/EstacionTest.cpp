@@ -144,7 +144,7 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     ASSERT_TRUE(Esperar([&] { return Control("mnuConnect").enabled; }));
     EXPECT_EQ(Indicativos(), "Disconnected");
     EXPECT_FALSE(Control("mnuStop").enabled);
-    EXPECT_TRUE(e.enlace().llamadaPropia);
+    EXPECT_FALSE(e.enlace().llamadaPropia) << "the refused call is over";
 
     e.Conectar();
     e.Abortar();
@@ -167,6 +167,21 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     EXPECT_TRUE(Control("mnuConnect").enabled);
     EXPECT_FALSE(Control("cmdEnviar").visible);
     EXPECT_FALSE(e.enlace().llamadaPropia || e.enlace().desconectando);
+
+    // A refused call, then the far station's call: the far station is the caller.
+    e.Conectar();
+    m_modem.Enviar("WRONG\rCONNECTED N0CALL-2 N0CALL-1\r");
+    ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
+    EXPECT_EQ(e.enlace().Remota(), "N0CALL-2");
+
+    // A modem lost while disconnecting: the next link has its Stop.
+    e.Abortar();
+    m_modem.Cortar();
+    ASSERT_TRUE(Esperar([&] { return !e.SocketsArriba(); }));
+    ASSERT_TRUE(Esperar([&] { return e.SocketsArriba(); }));
+    m_modem.Enviar("CONNECTED N0CALL-2 N0CALL-1\r");
+    ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
+    EXPECT_TRUE(Control("mnuStop").enabled);
 }
 
 TEST_F(EstacionTest, KeywordsMatchWholeLinesOfAnyCase)

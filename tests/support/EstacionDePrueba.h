@@ -119,6 +119,13 @@ public:
         listo = m_estacion->Iniciar() == link::Estacion::Arranque::Listo;
     }
 
+    // Starts afresh with CQ and Broadcast waiting `ms` at most for "PTT OFF".
+    void FijarEsperaFinTransmision(int ms)
+    {
+        m_entorno.esperaFinTransmisionMs = ms;
+        Reiniciar();
+    }
+
     link::Estacion& operator*() { return *m_estacion; }
     link::Estacion* operator->() { return m_estacion.get(); }
     QString carpeta() const { return m_dir.path(); }
