@@ -207,7 +207,7 @@ TEST(VentanaReal, KeepsItsOuterSizeAndPlaceOverThreeRestarts)
     const QSize exterior(9000 / 15, 7005 / 15); // twips at the display's 96 dpi
     for (int vez = 1; vez <= 3; ++vez) {
         ASSERT_TRUE(p.Arrancar()) << "run " << vez;
-        EXPECT_TRUE(Esperar([&] { return Exterior(p.ventana) == exterior; }, 3000))
+        EXPECT_TRUE(Esperar([&] { return Exterior(p.ventana) == exterior; }, 5000))
             << "run " << vez << ": outer size " << Exterior(p.ventana).width() << "x"
             << Exterior(p.ventana).height();
         p.Cerrar();
