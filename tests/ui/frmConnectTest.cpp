@@ -96,10 +96,13 @@ TEST_F(frmConnectTest, WhatIsTypedIsCalledAndStoredEvenAsAPrefixOfTheHistory)
     Arrancar("KOLT Mode=KOLTHF\r\nConnect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n");
     ui::frmConnect d(*m_estacion);
     d.show();
-    d.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d)); // completion follows the focus
     QComboBox* hf = d.combo(CampoConectar::HF);
-    hf->setFocus();
+    // Completion works only in the box with the focus, as the operator types.
+    ASSERT_TRUE(Esperar([&] {
+        d.activateWindow();
+        hf->setFocus();
+        return hf->hasFocus();
+    }));
     Escribir(hf, "N0CALL-1");
     EXPECT_EQ(hf->currentText(), "N0CALL-1");
     d.cmdConnect()->click();
