@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-liberation2
   direwolf python3
+  xvfb openbox xdotool x11-utils
 )
 
 missing=()

@@ -30,8 +30,8 @@ QString LimitarMensaje(const QString& mensaje);
 // The counter under the message: "12/500".
 QString ContadorMensaje(const QString& mensaje);
 
-// Moves "Via1" and "Via2" to the front of "Via1 List" and "Via2 List",
-// even when empty (the dialog then lists no history for that box).
+// Moves "Via1" and "Via2" to the front of "Via1 List" and "Via2 List"; an
+// empty one leaves its history as it was.
 void ActualizarListasVia(config::Configuracion& c);
 
 enum class CampoVia { Ninguno, Via1, Via2 };

@@ -104,9 +104,14 @@ QString CarpetaAjustes()
 
 QString CarpetaEscritorio()
 {
-    QString escritorio = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (escritorio.isEmpty()) escritorio = QDir::homePath();
-    return QDir::toNativeSeparators(escritorio);
+    // Many accounts have no desktop folder (servers, fresh accounts, other
+    // languages); a default that does not exist refuses every received file.
+    for (const auto lugar : {QStandardPaths::DesktopLocation, QStandardPaths::DownloadLocation}) {
+        const QString carpeta = QStandardPaths::writableLocation(lugar);
+        if (!carpeta.isEmpty() && QFileInfo(carpeta).isDir())
+            return QDir::toNativeSeparators(carpeta);
+    }
+    return QDir::toNativeSeparators(QDir::homePath());
 }
 
 void TomarVentana(Configuracion& c, const EstadoVentana& ventana)

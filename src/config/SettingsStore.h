@@ -30,7 +30,8 @@ QString CarpetaAjustes(const QString& carpetaPrograma, const QString& carpetaUsu
 // The same for this process: the executable's folder and
 // QStandardPaths::AppConfigLocation.
 QString CarpetaAjustes();
-// The current user's desktop folder, default of the "Path" keys.
+// The default of the "Path" keys: the current user's desktop folder when it
+// exists, else the download folder, else the home folder.
 QString CarpetaEscritorio();
 
 // The window as it stands at a save (twips; state 0 normal, 1 minimised,

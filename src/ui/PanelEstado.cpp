@@ -34,6 +34,15 @@ void PanelEstado::Mostrar(const link::EstadoPanel& estado)
     }
 }
 
+int PanelEstado::AnchoPara(const link::EstadoPanel& muestra)
+{
+    const link::EstadoPanel antes{m_texto->text(), m_clave, toolTip()};
+    Mostrar(muestra);
+    const int ancho = minimumSizeHint().width();
+    Mostrar(antes);
+    return ancho;
+}
+
 QString PanelEstado::texto() const
 {
     return m_texto->text();

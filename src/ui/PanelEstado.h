@@ -14,6 +14,8 @@ class PanelEstado : public QFrame {
 public:
     PanelEstado(Qt::Alignment alineacion, bool biselado, QWidget* parent = nullptr);
     void Mostrar(const link::EstadoPanel& estado);
+    // The width that shows `muestra` whole, frame and picture included.
+    int AnchoPara(const link::EstadoPanel& muestra);
     QString texto() const;
     QString imagen() const { return m_clave; }
 

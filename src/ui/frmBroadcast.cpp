@@ -35,6 +35,7 @@ QComboBox* CajaVia(const QString& nombre, const QStringList& lista, const QStrin
     c->setObjectName(nombre);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert); // the history changes only on a send
+    c->setCompleter(nullptr);                // what is typed is what is sent
     c->addItems(lista);
     c->setEditText(texto);
     return c;

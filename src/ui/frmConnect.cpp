@@ -64,6 +64,8 @@ frmConnect::frmConnect(link::Estacion& estacion, QWidget* parent)
         c->setEditable(true);
         // The lists are the histories; typing never adds to them.
         c->setInsertPolicy(QComboBox::NoInsert);
+        // What is typed is what is called: no completion from the history.
+        c->setCompleter(nullptr);
         c->setMinimumContentsLength(12);
         c->addItems(m_logica.Lista(campo));
         c->setEditText(m_logica.Texto(campo));

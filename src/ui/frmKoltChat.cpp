@@ -17,6 +17,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -137,17 +138,22 @@ void frmKoltChat::CrearMenus()
             });
     QMenu* size = settings->addMenu(QStringLiteral("Font Size"));
     size->setObjectName(QStringLiteral("mnuSize"));
+    // One item of each group is marked: picking the marked one keeps it so.
+    auto* tamanos = new QActionGroup(size);
     for (int n : {10, 11, 12, 16, 20}) {
         QAction* a = Accion(size, QStringLiteral("mnuSize%1").arg(n), QString::number(n));
         a->setCheckable(true);
+        tamanos->addAction(a);
         connect(a, &QAction::triggered, this, [this, n] { m_estacion.AccionTamanoFuente(n); });
     }
     QMenu* colour = settings->addMenu(QStringLiteral("Colour"));
     colour->setObjectName(QStringLiteral("mnuColor"));
+    auto* colores = new QActionGroup(colour);
     for (auto [nombre, caption] :
          {std::pair{"mnuColorNegro", "Black"}, std::pair{"mnuColorBlanco", "White"}}) {
         QAction* a = Accion(colour, QString::fromLatin1(nombre), QString::fromLatin1(caption));
         a->setCheckable(true);
+        colores->addAction(a);
         const QString valor = QString::fromLatin1(caption);
         connect(a, &QAction::triggered, this, [this, valor] { m_estacion.AccionColor(valor); });
     }
@@ -232,21 +238,32 @@ void frmKoltChat::CrearBarraEstado()
 {
     struct Definicion {
         Panel panel;
-        int ancho; // twips
+        int ancho; // twips, at least
         Qt::Alignment alineacion;
         bool biselado;
+        link::EstadoPanel mayor; // the longest the panel must show whole
     };
-    const Definicion paneles[] = {{Panel::Margen1, 70, Qt::AlignLeft, false},
-                                  {Panel::PTT, 700, Qt::AlignLeft, true},
-                                  {Panel::Indicativos, 4250, Qt::AlignLeft, true},
-                                  {Panel::Bytes, 1800, Qt::AlignLeft, true},
-                                  {Panel::TCP, 750, Qt::AlignRight, true}};
+    const Definicion paneles[] = {
+        {Panel::Margen1, 70, Qt::AlignLeft, false, {}},
+        {Panel::PTT, 700, Qt::AlignLeft, true, {}},
+        {Panel::Indicativos, 4250, Qt::AlignLeft, true, {}},
+        {Panel::Bytes,
+         1800,
+         Qt::AlignLeft,
+         true,
+         {QStringLiteral("2048000 Bytes Rcvd"), QStringLiteral("Descargando"), {}}},
+        {Panel::TCP, 750, Qt::AlignRight, true, {}}};
     statusBar()->setSizeGripEnabled(false);
     const double dpi = Dpi();
     for (const Definicion& d : paneles) {
         auto* p = new PanelEstado(d.alineacion, d.biselado, statusBar());
         p->setObjectName(link::ClavePanel(d.panel));
-        p->setFixedWidth(APixeles(d.ancho, dpi));
+        const int ancho = APixeles(d.ancho, dpi);
+        const int necesario = d.mayor.texto.isEmpty() ? 0 : p->AnchoPara(d.mayor);
+        // What a wider font takes from the bar comes off the call-sign panel,
+        // which stretches with the window anyway.
+        m_ensanche += std::max(0, necesario - ancho);
+        p->setFixedWidth(std::max(ancho, necesario));
         statusBar()->addWidget(p);
         m_paneles.insert(static_cast<int>(d.panel), p);
     }
@@ -307,6 +324,14 @@ void frmKoltChat::ReemplazarRecepcion()
 
 bool frmKoltChat::eventFilter(QObject* objeto, QEvent* evento)
 {
+    // Exposed, the window has its frame: the stored outer size comes back
+    // as the outer size, and the layout follows the real size.
+    if (objeto == windowHandle() && evento->type() == QEvent::Expose &&
+        windowHandle()->isExposed() && m_exteriorPendiente.isValid()) {
+        AjustarExterior();
+        m_exteriorPendiente = QSize();
+        if (!isMinimized()) Disponer();
+    }
     // Enter never reaches the transmit box: it sends, when sending is possible.
     if (objeto == m_txtTXChat && evento->type() == QEvent::KeyPress) {
         const int tecla = static_cast<QKeyEvent*>(evento)->key();
@@ -345,7 +370,7 @@ void frmKoltChat::Disponer()
     m_lblWait->adjustSize();
     m_lblWait->move(APixeles(d.recepcion.left(), dpi), APixeles(d.esperaTop, dpi));
     m_paneles.value(static_cast<int>(Panel::Indicativos))
-        ->setFixedWidth(std::max(0, APixeles(d.anchoIndicativos, dpi)));
+        ->setFixedWidth(std::max(0, APixeles(d.anchoIndicativos, dpi) - m_ensanche));
 }
 
 void frmKoltChat::resizeEvent(QResizeEvent* event)
@@ -364,16 +389,41 @@ void frmKoltChat::RestaurarGeometria()
 {
     const link::Geometria g = m_modelo.geometria();
     const double dpi = Dpi();
-    move(APixeles(g.left, dpi), APixeles(g.top, dpi));
+    QPoint esquina(APixeles(g.left, dpi), APixeles(g.top, dpi));
+    // A screen that was unplugged or a hand-edited position: the window
+    // must still be where the operator can reach it.
+    if (!QGuiApplication::screenAt(esquina))
+        if (const QScreen* primaria = QGuiApplication::primaryScreen())
+            esquina = primaria->availableGeometry().topLeft();
+    move(esquina);
     if (g.state == 0) {
-        const QRect marco = frameGeometry();
-        resize(APixeles(g.width, dpi) - (marco.width() - width()),
-               APixeles(g.height, dpi) - (marco.height() - height()));
+        // The stored size is the outer one. The frame is known only once the
+        // window manager has put it round the window: until then the inner
+        // size stands in, and it is corrected when the window first shows.
+        m_exteriorPendiente = QSize(APixeles(g.width, dpi), APixeles(g.height, dpi));
+        AjustarExterior();
     }
     if (g.state == 2)
         setWindowState(Qt::WindowMaximized);
     else if (g.state == 1)
         setWindowState(Qt::WindowMinimized);
+}
+
+void frmKoltChat::AjustarExterior()
+{
+    if (!m_exteriorPendiente.isValid()) return;
+    const QRect marco = frameGeometry();
+    resize(m_exteriorPendiente.width() - (marco.width() - width()),
+           m_exteriorPendiente.height() - (marco.height() - height()));
+}
+
+void frmKoltChat::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (windowHandle() && !m_vigilandoMarco) {
+        m_vigilandoMarco = true;
+        windowHandle()->installEventFilter(this);
+    }
 }
 
 link::Geometria frmKoltChat::GeometriaActual() const

@@ -54,6 +54,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
@@ -61,6 +62,7 @@ private:
     void CrearControles();
     void CrearBarraEstado();
     void Disponer();
+    void AjustarExterior();
     void RedibujarControles();
     void RedibujarPaneles();
     void RedibujarAspecto();
@@ -77,6 +79,9 @@ private:
     QLabel* m_lblWait = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QHash<int, PanelEstado*> m_paneles;
+    int m_ensanche = 0;        // pixels the fixed panels need beyond their design widths
+    QSize m_exteriorPendiente; // the stored outer size, until the frame is known
+    bool m_vigilandoMarco = false;
     bool m_cerrado = false;
     bool m_sincronizando = false;
 };

@@ -244,13 +244,14 @@ TEST_F(EnlaceKISSTest, InvalidDigipeaterInFmStopsEverything)
 
 TEST_F(EnlaceKISSTest, SendStoresTheDigipeatersInFmOnlyAndSavesAndSends)
 {
-    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY\r\n");
+    EstacionDePrueba& e =
+        Arrancar("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY\r\nVia2 List0=WIDE2-2\r\n");
     const broadcast::ResultadoEnvio r = Enviar("wide1-1", "");
     EXPECT_TRUE(r.cerrar);
     EXPECT_EQ(r.invalido, CampoVia::Ninguno);
     EXPECT_EQ(e->config().via1, "WIDE1-1");
     EXPECT_EQ(e->config().via1List[0] + e->config().via1List[1], "WIDE1-1RELAY");
-    EXPECT_EQ(e->config().via2List[0], "") << "an empty digipeater goes first too";
+    EXPECT_EQ(e->config().via2List[0], "WIDE2-2") << "an empty digipeater enters no history";
     EXPECT_TRUE(e.Ini().contains("Via1 List1=RELAY"));
     EXPECT_TRUE(e.Ini().contains("Via1=WIDE1-1"));
     EXPECT_EQ(e.Pantalla(), QStringList({"> ALL: N0CALL-1 VIA WIDE1-1 hello  hh:mm:ss"}));

@@ -268,6 +268,31 @@ TEST(SettingsFolder, ProgramFolderWhenWritableElseTheUserFolder)
         << "the probe leaves nothing behind";
 }
 
+TEST(SettingsFolder, PathDefaultIsTheDesktopElseTheDownloadFolderElseHome)
+{
+    QTemporaryDir casa;
+    ASSERT_TRUE(QDir(casa.path()).mkpath(".config"));
+    QFile dirs(casa.filePath(".config/user-dirs.dirs"));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\nXDG_DOWNLOAD_DIR=\"$HOME/Bajadas\"\n");
+    dirs.close();
+    const QByteArray antes = qgetenv("HOME"), antesXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", casa.path().toUtf8());
+    qunsetenv("XDG_CONFIG_HOME");
+
+    const QString sinNada = CarpetaEscritorio();
+    ASSERT_TRUE(QDir(casa.path()).mkdir("Bajadas"));
+    const QString descargas = CarpetaEscritorio();
+    ASSERT_TRUE(QDir(casa.path()).mkdir("Schreibtisch"));
+    const QString escritorio = CarpetaEscritorio();
+
+    qputenv("HOME", antes);
+    if (!antesXdg.isNull()) qputenv("XDG_CONFIG_HOME", antesXdg);
+    EXPECT_EQ(sinNada, casa.path());
+    EXPECT_EQ(descargas, casa.filePath("Bajadas"));
+    EXPECT_EQ(escritorio, casa.filePath("Schreibtisch"));
+}
+
 TEST(SettingsRecord, DefaultRecordMatchesTheDefaultsOfTheFile)
 {
     QTemporaryDir dir;

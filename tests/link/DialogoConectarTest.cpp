@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoComprobacion{"KOLTXX", {"", "", "", "", ""}, std::nullopt}));
 
 // Every history moves to the front whatever the mode: slot 3 to the front,
-// a new value dropping slot 14, an empty value that then hides its list.
+// a new value dropping slot 14; an empty value never enters a list, and an
+// empty slot an older file left inside one closes up.
 TEST_F(DialogoConectarTest, ConnectStoresMovesEveryHistorySavesAndCalls)
 {
     Arrancar("KOLTFM");
@@ -131,7 +132,8 @@ TEST_F(DialogoConectarTest, ConnectStoresMovesEveryHistorySavesAndCalls)
     Config().connectHFList = Lista(llena);
     Config().connectWithHF = "K0D";
     Config().connectFMList = Lista(llena);
-    Config().via1List = Config().via2List = Lista({"K0A", "K0B"});
+    Config().via1List = Lista({"K0A", "K0B"});
+    Config().via2List = Lista({"", "K0A", "K0B"});
     link::DialogoConectar d(Estacion());
 
     d.FijarTexto(CampoConectar::FM, "EA1NEW");
@@ -143,11 +145,12 @@ TEST_F(DialogoConectarTest, ConnectStoresMovesEveryHistorySavesAndCalls)
     EXPECT_EQ(Config().connectHFList,
               Lista(QStringList{"K0D", "K0A", "K0B", "K0C"} + llena.mid(4)));
     EXPECT_EQ(Config().connectFMList, Lista(QStringList{"EA1NEW"} + llena.mid(0, 14)));
-    EXPECT_EQ(Config().via1List, Lista({"", "K0A", "K0B"}));
+    EXPECT_EQ(Config().via1List, Lista({"K0A", "K0B"}));
     EXPECT_EQ(Config().via2List, Lista({"K0B", "K0A"}));
     link::DialogoConectar otra(Estacion());
     EXPECT_EQ(otra.Lista(CampoConectar::FM).size(), 15);
-    EXPECT_TRUE(otra.Lista(CampoConectar::Via1).isEmpty()) << "an empty front hides the list";
+    EXPECT_EQ(otra.Lista(CampoConectar::Via1), QStringList({"K0A", "K0B"}));
+    EXPECT_TRUE(m_e->Ini().contains("Via1 List0=K0A\r\nVia1 List1=K0B\r\nVia1 List2=\r\n"));
     EXPECT_TRUE(m_e->Ini().contains("Connect With FM=EA1NEW\r\n"));
     EXPECT_TRUE(m_e->Ini().contains("ConnectFM List0=EA1NEW\r\n"));
     EXPECT_EQ(Estacion().modelo().panel(link::Panel::Indicativos).texto,

@@ -127,6 +127,24 @@ TEST_F(BroadcastTest, AnInvalidDigipeaterKeepsTheDialogOpenWithTheFocusOnIt)
     EXPECT_EQ(d->txtMensaje()->toPlainText(), "hello");
 }
 
+TEST_F(BroadcastTest, ADigipeaterIsSentAsTypedNotCompletedFromItsHistory)
+{
+    frmBroadcast* d = Abrir("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY-12\r\n");
+    // Completion works only in the box with the focus, as the operator types.
+    ASSERT_TRUE(Esperar([&] {
+        d->activateWindow();
+        d->cboVia1()->setFocus();
+        return d->cboVia1()->hasFocus();
+    }));
+    QTest::keyClicks(d->cboVia1(), QStringLiteral("RELAY-1"));
+    QTest::keyClicks(d->txtMensaje(), QStringLiteral("hi"));
+    d->cmdEnviar()->click();
+    ASSERT_TRUE(Cerrado());
+    EXPECT_EQ(m_e->Pantalla(), QStringList({"> ALL: N0CALL-1 VIA RELAY-1 hi  hh:mm:ss"}));
+    EXPECT_EQ((*m_e)->config().via1, "RELAY-1");
+    EXPECT_EQ((*m_e)->config().via1List[1], "RELAY-12");
+}
+
 TEST_F(BroadcastTest, EveryWayOfClosingEndsTheDialog)
 {
     // Escape runs the closing rule: valid boxes are kept.

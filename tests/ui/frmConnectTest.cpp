@@ -90,6 +90,29 @@ TEST_F(frmConnectTest, LeavingAFieldUpperCasesItAndConnectChecksThenCalls)
         Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-3"}; }));
 }
 
+// A longer call in the history never completes what the operator types.
+TEST_F(frmConnectTest, WhatIsTypedIsCalledAndStoredEvenAsAPrefixOfTheHistory)
+{
+    Arrancar("KOLT Mode=KOLTHF\r\nConnect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n");
+    ui::frmConnect d(*m_estacion);
+    d.show();
+    QComboBox* hf = d.combo(CampoConectar::HF);
+    // Completion works only in the box with the focus, as the operator types.
+    ASSERT_TRUE(Esperar([&] {
+        d.activateWindow();
+        hf->setFocus();
+        return hf->hasFocus();
+    }));
+    Escribir(hf, "N0CALL-1");
+    EXPECT_EQ(hf->currentText(), "N0CALL-1");
+    d.cmdConnect()->click();
+    ASSERT_TRUE(
+        Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-1"}; }));
+    EXPECT_EQ(m_estacion->config().connectWithHF, "N0CALL-1");
+    EXPECT_EQ(m_estacion->config().connectHFList[0], "N0CALL-1");
+    EXPECT_EQ(m_estacion->config().connectHFList[1], "N0CALL-12");
+}
+
 TEST_F(frmConnectTest, CloseBoxStoresAValidTarget)
 {
     Arrancar("KOLT Mode=KOLTHF\r\n");

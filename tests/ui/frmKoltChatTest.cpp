@@ -14,9 +14,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace kolt;
@@ -112,8 +115,60 @@ TEST_F(VentanaTest, SmallerThanTheMinimumSnapsBackAndTheLayoutFollowsTheSize)
                                                       ui::ATwips(v.frameGeometry().height(), dpi));
     EXPECT_NEAR(v.txtMainChat()->width(), ui::APixeles(d.recepcion.width(), dpi), 1);
     EXPECT_NEAR(v.txtTXChat()->y(), ui::APixeles(d.transmision.top(), dpi), 1);
-    EXPECT_NEAR(v.panel(link::Panel::Indicativos)->width(), ui::APixeles(d.anchoIndicativos, dpi),
-                1);
+    // A Bytes panel wider than designed takes its extra from the call signs.
+    EXPECT_NEAR(v.panel(link::Panel::Indicativos)->width() + v.panel(link::Panel::Bytes)->width(),
+                ui::APixeles(d.anchoIndicativos + 1800, dpi), 2);
+}
+
+TEST_F(VentanaTest, BytesPanelShowsTheLargestFileWholeAndTheBarFitsTheSmallestWindow)
+{
+    ui::frmKoltChat& v = Abrir();
+    (*m_e)->modelo().FijarPanel(link::Panel::Bytes,
+                                {"2048000 Bytes Rcvd", "Descargando", QString()});
+    v.resize(100, 100); // snaps to the minimum
+    QCoreApplication::processEvents();
+    QWidget* bytes = v.panel(link::Panel::Bytes);
+    for (QLabel* l : bytes->findChildren<QLabel*>()) {
+        EXPECT_FALSE(l->isHidden()) << "text and picture";
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+    }
+    EXPECT_GE(bytes->width(), ui::APixeles(1800, v.Dpi())) << "the design width is a minimum";
+    EXPECT_LE(v.panel(link::Panel::TCP)->geometry().right(), v.statusBar()->width());
+}
+
+// Started as the program starts (placed before it shows), closed, started
+// again: the stored outer size and position come back unchanged, and a
+// position on no screen lands on the primary screen, where it then stays.
+TEST(VentanaReiniciada, KeepsItsOuterSizeAndAReachablePosition)
+{
+    const QRect pantalla = QGuiApplication::primaryScreen()->availableGeometry();
+    for (auto [left, top] : {std::pair{1500, 1200}, std::pair{-90000, 1200}}) {
+        test::EstacionDePrueba e({}, 1, 1, nullptr,
+                                 QStringLiteral("[Position]\r\nTop Position=%1\r\nLeft "
+                                                "Position=%2\r\nTerminal Width=9000\r\n"
+                                                "Terminal Height=7005\r\n")
+                                     .arg(top)
+                                     .arg(left));
+        QList<std::array<int, 4>> vistos;
+        for (int vez = 0; vez < 3; ++vez) {
+            if (vez > 0) e.Reiniciar();
+            ASSERT_TRUE(e.listo);
+            ui::frmKoltChat v(*e);
+            v.RestaurarGeometria();
+            v.show();
+            ASSERT_TRUE(test::Esperar([&] { return v.windowHandle()->isExposed(); }));
+            QCoreApplication::processEvents();
+            v.close();
+            const config::Configuracion& c = e->config();
+            vistos.append({c.leftPosition, c.topPosition, c.terminalWidth, c.terminalHeight});
+        }
+        const std::array<int, 4> esperado =
+            left < 0 ? std::array<int, 4>{ui::ATwips(pantalla.left(), 96),
+                                          ui::ATwips(pantalla.top(), 96), 9000, 7005}
+                     : std::array<int, 4>{left, top, 9000, 7005};
+        for (const auto& g : vistos)
+            EXPECT_EQ(g, esperado) << "left " << left;
+    }
 }
 
 TEST(Disposicion, AtTheMinimumSizeAsDesigned)
@@ -142,6 +197,11 @@ TEST_F(VentanaTest, FontSizeAndColourSurviveARestart)
     v.accion("mnuSize16")->trigger();
     v.accion("mnuColorBlanco")->trigger();
     EXPECT_FALSE(v.accion("mnuSize10")->isChecked());
+    // Picking the marked item again keeps it marked.
+    v.accion("mnuSize16")->trigger();
+    v.accion("mnuColorBlanco")->trigger();
+    EXPECT_TRUE(v.accion("mnuSize16")->isChecked());
+    EXPECT_TRUE(v.accion("mnuColorBlanco")->isChecked());
     EXPECT_EQ(v.txtTXChat()->font().pointSize(), 16);
     m_ventana->close();
     m_ventana.reset();
