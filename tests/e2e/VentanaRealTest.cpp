@@ -284,6 +284,7 @@ public:
         if (!numero.contains('\n')) return QStringLiteral("Xvfb gave no display");
         const QByteArray display = ':' + numero.trimmed();
         qputenv("DISPLAY", display);
+        m_gestor.setProcessChannelMode(QProcess::MergedChannels);
         m_gestor.start(QStringLiteral("openbox"), {"--sm-disable"});
         if (!m_gestor.waitForStarted(5000)) return QStringLiteral("openbox did not start");
         const bool listo = Esperar(
@@ -291,8 +292,14 @@ public:
                 return Ejecutar(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
                     .contains(QStringLiteral("window id"));
             },
-            10000);
-        return listo ? QString() : QStringLiteral("openbox did not take the display");
+            20000);
+        if (listo) return QString();
+        // What openbox said is the only clue to a start that failed.
+        return QStringLiteral("openbox did not take the display %1 (%2): %3")
+            .arg(QString::fromLatin1(display),
+                 m_gestor.state() == QProcess::Running ? QStringLiteral("running")
+                                                       : QStringLiteral("ended"),
+                 QString::fromLocal8Bit(m_gestor.readAll()));
     }
 
     ~SesionX()
