@@ -31,11 +31,6 @@ bool GrupoVivo(pid_t grupo)
     return grupo > 0 && (::kill(-grupo, 0) == 0 || errno == EPERM);
 }
 
-void SenalAlGrupo(pid_t grupo, int senal)
-{
-    if (grupo > 0) ::kill(-grupo, senal);
-}
-
 int g_siguienteId = 0;
 
 } // namespace
@@ -45,10 +40,18 @@ int g_siguienteId = 0;
 struct LanzadorModem::Proceso {
     int id = ++g_siguienteId;
     pid_t pid = 0;
-    pid_t grupo = 0;
+    pid_t grupo = 0; // 0: not a group of its own, only the program is signalled
     int pidfd = -1;
     bool vivo = false;
     std::unique_ptr<QSocketNotifier> aviso; // before pidfd is closed
+
+    void Senal(int senal) const
+    {
+        if (grupo > 0)
+            ::kill(-grupo, senal);
+        else if (vivo)
+            ::pidfd_send_signal(pidfd, senal, nullptr, 0);
+    }
 
     ~Proceso()
     {
@@ -73,7 +76,7 @@ LanzadorModem::~LanzadorModem()
             else if (r < 0 && errno != EINTR)
                 break;
         }
-        SenalAlGrupo(p->grupo, SIGKILL);
+        p->Senal(SIGKILL);
     }
 }
 
@@ -153,6 +156,7 @@ void LanzadorModem::Arrancar(const QString& programa, const QStringList& argumen
     // Detached: a session, and so a process group, of its own, which a
     // Ctrl-C meant for the chat's terminal does not reach.
     p->grupo = ::getpgid(p->pid);
+    if (p->grupo == ::getpgrp()) p->grupo = 0; // never signal the chat's own group
     p->vivo = true;
     p->aviso = std::make_unique<QSocketNotifier>(p->pidfd, QSocketNotifier::Read);
     QObject::connect(p->aviso.get(), &QSocketNotifier::activated, p->aviso.get(),
@@ -168,12 +172,12 @@ void LanzadorModem::CerrarModem()
         return;
     }
     const int id = m_proceso->id;
-    SenalAlGrupo(m_proceso->grupo, SIGTERM);
+    m_proceso->Senal(SIGTERM);
     m_terminando.push_back(std::move(m_proceso));
     QTimer::singleShot(m_esperaFinMs, &m_contexto, [this, id] {
         Proceso* p = Buscar(id);
         if (!p || !p->vivo) return;
-        SenalAlGrupo(p->grupo, SIGKILL);
+        p->Senal(SIGKILL);
         // Even a program that KILL cannot end at once is let go of then.
         QTimer::singleShot(m_esperaGrupoMs, &m_contexto, [this, id] { Retirar(id); });
     });
@@ -190,7 +194,7 @@ void LanzadorModem::AlTerminar(int id)
     if (p == m_proceso.get()) return;
     const int espera = GrupoVivo(p->grupo) ? m_esperaGrupoMs : 0;
     QTimer::singleShot(espera, &m_contexto, [this, id] {
-        if (Proceso* q = Buscar(id)) SenalAlGrupo(GrupoVivo(q->grupo) ? q->grupo : 0, SIGKILL);
+        if (Proceso* q = Buscar(id); q && GrupoVivo(q->grupo)) q->Senal(SIGKILL);
         Retirar(id);
     });
 }
