@@ -99,7 +99,7 @@ OpenResult QtSerialLine::open(const QString& device, std::string_view settings)
 
     // Still handing over its last bytes: take it back, queue and all.
     for (QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly)) {
-        if (s->property(kDispositivo).toString() != device) continue;
+        if (!s->isOpen() || s->property(kDispositivo).toString() != device) continue;
         QObject::disconnect(s, nullptr, &m_salientes, nullptr);
         qDeleteAll(s->findChildren<QTimer*>());
         s->setParent(nullptr);
@@ -190,6 +190,7 @@ void QtSerialLine::Soltar(std::unique_ptr<QSerialPort> puerto)
     s->setParent(&m_salientes);
     const auto terminar = [s] {
         CerrarYa(*s);
+        s->setParent(nullptr); // no longer one to pick up again
         s->deleteLater();
     };
     QObject::connect(s, &QSerialPort::bytesWritten, &m_salientes, [s, terminar] {
