@@ -201,9 +201,12 @@ TEST_F(DialogoPTT, GoodCloseStoresTheAddressAndATypedDeviceReopensThePortAndSave
 
     // Another port typed while the radio is keyed: unkeyed through the old
     // port as soon as the name counts, before that port closes.
-    m_registro.clear();
     puerto = C<QComboBox>("cboCATCOM");
     puerto->lineEdit()->selectAll();
+    // Keyed only now: the station also unkeys by itself when the socket to
+    // its absent modem fails.
+    (*m_e)->ptt().ActivarPTT();
+    m_registro.clear();
     QTest::keyClicks(puerto->lineEdit(), "COM17");
     C<QPushButton>("cmdOK")->click();
     EXPECT_THAT(m_registro, ElementsAre("write FE FE A4 E0 1C 00 00 FD", "rts 0", "dtr 0", "close",
