@@ -4,6 +4,7 @@
 #include "config/Callsign.h"
 #include "config/LanzadorModem.h"
 #include "config/ServiciosShell.h"
+#include "keying/PttController.h"
 #include "link/Estacion.h"
 
 #include <limits>
@@ -188,8 +189,8 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
 // A new variant or a new program path: the old modem program goes (or,
 // when the chat does not run it, the sockets to it), and with the launch
 // box checked `relanzar` names the program to start. False when that one
-// cannot start: the dialog stays open, with the new path already in the
-// record.
+// cannot start: told before anything is touched, so the running modem
+// stays and the dialog stays open.
 bool DialogoSetup::ModemCambiado(QString& relanzar)
 {
     Configuracion& c = m_estacion.config();
@@ -200,16 +201,17 @@ bool DialogoSetup::ModemCambiado(QString& relanzar)
     if (!otraVariante && m_campos.ruta[i] == ruta) return true;
 
     // The box as it stands now decides, not the stored "AutoLaunch".
+    if (m_campos.lanzar &&
+        !PuedeLanzarse(m_estacion.lanzador(), m_estacion.operador(), m_campos.ruta[i]))
+        return false;
     if (m_campos.lanzar) {
         m_estacion.lanzador().CerrarModem();
+        relanzar = m_campos.ruta[i];
     } else {
         m_estacion.socketComandos().abort();
         m_estacion.socketDatos().abort();
     }
     ruta = m_campos.ruta[i];
-    if (!m_campos.lanzar) return true;
-    if (!PuedeLanzarse(m_estacion.lanzador(), m_estacion.operador(), ruta)) return false;
-    relanzar = ruta;
     return true;
 }
 
@@ -251,7 +253,12 @@ void DialogoSetup::Guardar()
         m_estacion.EnviarMyCall();
     }
 
+    const bool eraFM = c.koltMode == QLatin1String("KOLTFM");
     if (f.variante != Variante::Ninguna) c.koltMode = TextoModo(f.variante);
+    // A radio keyed the old variant's way is unkeyed now; leaving FM, the
+    // radio port is needed at once, not at the next start.
+    m_estacion.ptt().AjustesCambiados();
+    if (eraFM && c.koltMode != QLatin1String("KOLTFM")) m_estacion.ptt().AbrirPuertoRadio();
     if (!f.anchoBanda.isEmpty()) c.koltHFBW = f.anchoBanda;
     m_estacion.AplicarAnchoBanda();
 

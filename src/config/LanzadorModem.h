@@ -5,10 +5,19 @@
 //
 // Outside Windows the modem the operator points the paths at is usually a
 // Windows program: a path ending in ".exe" starts through `wine`. Each
-// program starts in a process group of its own, so that ending it also ends
-// whatever it started (wine's loader and the program it runs).
+// program starts detached, in a session and process group of its own: it
+// outlives the chat unless CerrarModem ends it (a modem the operator keeps
+// by turning AutoLaunch off, or one of an earlier variant, keeps running),
+// and ending it also ends whatever it started (wine's loader and the
+// program it runs).
+//
+// Ending never waits on the caller's thread: TERM goes to the group at
+// once, KILL follows from a timer if the program is still there, and a
+// program started meanwhile is held back until the old one has gone, so
+// that it finds the ports free. Only the destructor, at the program's end,
+// waits a little for a program still on its way out.
 
-#include <QProcess>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -28,19 +37,24 @@ public:
         FaltaWine, // a Windows program, and no `wine` to start it with
     };
 
-    LanzadorModem() = default;
+    LanzadorModem();
     ~LanzadorModem();
     LanzadorModem(const LanzadorModem&) = delete;
     LanzadorModem& operator=(const LanzadorModem&) = delete;
 
-    // Starts the program at `ruta`. A failure to start is not reported: the
+    // Starts the program at `ruta`, at once or as soon as the programs
+    // being ended have gone. A failure to start is not reported: the
     // sockets keep retrying until some modem listens.
     Resultado LanzarModem(const QString& ruta);
 
-    // Ends the program started last, and everything it started, if it still runs.
+    // Ends the program started last, and everything it started, if it still
+    // runs; returns at once. A start still held back is dropped.
     void CerrarModem();
 
+    // The program started last runs, or is about to start.
     bool EnMarcha() const;
+    // Programs told to end that have not gone yet.
+    bool Terminando() const { return !m_terminando.empty(); }
 
     // What stands in the way of starting `ruta`, looked at without starting
     // it: the file (at the path as given) and, for a Windows program, wine.
@@ -50,14 +64,30 @@ public:
     // Where `wine` is looked for; empty (the default) means the PATH.
     void FijarBusquedaWine(QStringList carpetas) { m_busquedaWine = std::move(carpetas); }
 
-private:
-    QString BuscarWine() const;
+    // Waiting limits: TERM to KILL, and the rest of the group (wine's
+    // helpers) once the program itself has gone. Tests shorten them.
+    void FijarEsperas(int finMs, int grupoMs);
 
-    std::unique_ptr<QProcess> m_proceso;
-    // Programs started before the last one: no longer ours to stop, but
-    // their handles must live as long as the chat.
-    std::vector<std::unique_ptr<QProcess>> m_anteriores;
+private:
+    struct Proceso;
+    QString BuscarWine() const;
+    void Arrancar(const QString& programa, const QStringList& argumentos, const QString& ruta);
+    void AlTerminar(int id);
+    Proceso* Buscar(int id) const;
+    void Retirar(int id);
+
+    std::unique_ptr<Proceso> m_proceso;
+    std::vector<std::unique_ptr<Proceso>> m_terminando;
+    struct Pendiente {
+        QString programa;
+        QStringList argumentos;
+        QString ruta;
+    };
+    std::unique_ptr<Pendiente> m_pendiente;
     QStringList m_busquedaWine;
+    int m_esperaFinMs;
+    int m_esperaGrupoMs;
+    QObject m_contexto; // the timers' context: none fires after the launcher has gone
 };
 
 // True when `ruta` names a Windows program that needs wine on this system.

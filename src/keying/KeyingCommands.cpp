@@ -21,14 +21,13 @@ int valorHex(char c)
     return -1;
 }
 
-// One or two hex digits; anything else is address 00.
-std::uint8_t leerDireccion(std::string_view texto)
+std::optional<std::uint8_t> leerDireccion(std::string_view texto)
 {
-    if (texto.empty() || texto.size() > 2) return 0;
+    if (texto.empty() || texto.size() > 2) return std::nullopt;
     int valor = 0;
     for (char c : texto) {
         const int d = valorHex(c);
-        if (d < 0) return 0;
+        if (d < 0) return std::nullopt;
         valor = valor * 16 + d;
     }
     return static_cast<std::uint8_t>(valor);
@@ -53,9 +52,14 @@ std::optional<std::uint32_t> leerNatural(std::string_view texto, std::uint32_t m
 
 } // namespace
 
+bool DireccionCIVValida(std::string_view texto)
+{
+    return leerDireccion(texto).has_value();
+}
+
 std::uint8_t DireccionCIV(const Radio& radio, std::string_view direccionIcom)
 {
-    return leerDireccion(direccionIcom.empty() ? radio.direccionCIV : direccionIcom);
+    return leerDireccion(direccionIcom.empty() ? radio.direccionCIV : direccionIcom).value_or(0);
 }
 
 std::string OrdenPTT(const Radio& radio, bool transmitir, std::string_view direccionIcom)

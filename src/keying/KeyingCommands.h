@@ -8,7 +8,7 @@
 //
 // The CI-V address is the operator's "Icom Address" when set, else the
 // model's default. Only one or two hex digits make an address; anything else
-// reads as 00, which is what the settings dialog lets through.
+// (only a hand-edited ini can hold it) reads as 00.
 //
 // Line settings are text of the form speed,parity,data bits,stop bits
 // ("4800,n,8,2"). The stop bits follow the family: two for the byte-frame
@@ -28,6 +28,9 @@ inline constexpr std::string_view kAjustesCOM = "4800,N,8,1";
 
 // The bytes that key (`transmitir`) or unkey `radio`; empty: send nothing.
 std::string OrdenPTT(const Radio& radio, bool transmitir, std::string_view direccionIcom);
+
+// One or two hex digits.
+bool DireccionCIVValida(std::string_view texto);
 
 // The CI-V address the frames of `radio` go to.
 std::uint8_t DireccionCIV(const Radio& radio, std::string_view direccionIcom);

@@ -28,11 +28,6 @@ int numeroCOM(const QString& nombre)
 
 } // namespace
 
-bool EsNombreCOM(const QString& nombre)
-{
-    return numeroCOM(nombre) >= 0;
-}
-
 PuertoRadio ResolverPuerto(const QString& nombre)
 {
     const int n = numeroCOM(nombre);

@@ -20,9 +20,6 @@ struct PuertoRadio {
 
 PuertoRadio ResolverPuerto(const QString& nombre);
 
-// True for "COM" followed by decimal digits only, in any letter case.
-bool EsNombreCOM(const QString& nombre);
-
 // The message after a failed open; a permission failure says how to cure it.
 QString MensajeFalloApertura(const PuertoRadio& puerto, const OpenResult& resultado);
 

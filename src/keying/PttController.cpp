@@ -35,15 +35,33 @@ ControladorPTT::ControladorPTT(const config::Configuracion& ajustes, SerialLine&
 {
 }
 
-bool ControladorPTT::esFM() const
+ControladorPTT::Clave ControladorPTT::claveActual() const
 {
-    return m_ajustes.koltMode == QLatin1String("KOLTFM");
+    const config::Configuracion& a = m_ajustes;
+    return {a.koltMode == QLatin1String("KOLTFM"),
+            a.via,
+            a.rig,
+            a.icomAddress,
+            a.pin,
+            a.rts,
+            a.dtr,
+            a.baud,
+            a.catPort,
+            a.pttPort};
+}
+
+void ControladorPTT::AjustesCambiados()
+{
+    if (m_transmitiendo && claveActual() != m_claveTX) DesactivarPTT();
 }
 
 void ControladorPTT::AbrirPuertoRadio()
 {
+    // Closing does not unkey a CAT radio: tell it while the old port is open.
+    if (m_transmitiendo) DesactivarPTT();
     CerrarPuertoRadio();
-    if (esFM() || (m_ajustes.via != kViaCAT && m_ajustes.via != kViaCOM)) return;
+    const Clave clave = claveActual();
+    if (clave.fm || (m_ajustes.via != kViaCAT && m_ajustes.via != kViaCOM)) return;
 
     const bool cat = m_ajustes.via == kViaCAT;
     const PuertoRadio puerto = ResolverPuerto(cat ? m_ajustes.catPort : m_ajustes.pttPort);
@@ -72,23 +90,25 @@ void ControladorPTT::CerrarPuertoRadio()
 }
 
 // The on and off commands come from one record, so they always match.
-void ControladorPTT::enviarOrdenCAT(bool transmitir)
+void ControladorPTT::enviarOrdenCAT(const Clave& clave, bool transmitir)
 {
-    const Radio& radio = CargarRadios().RadioNumero(m_ajustes.rig);
-    const std::string orden = OrdenPTT(radio, transmitir, m_ajustes.icomAddress.toStdString());
+    const Radio& radio = CargarRadios().RadioNumero(static_cast<std::uint8_t>(clave.rig));
+    const std::string orden = OrdenPTT(radio, transmitir, clave.icomAddress.toStdString());
     if (!orden.empty()) m_puerto.write(bytes(orden));
 }
 
 void ControladorPTT::ActivarPTT()
 {
     m_transmitiendo = true;
+    m_claveTX = claveActual();
     m_observador.MostrarPTT(true);
-    if (esFM()) return;
+    const Clave& clave = m_claveTX;
+    if (clave.fm) return;
 
-    if (m_ajustes.via == kViaCAT) {
-        enviarOrdenCAT(true);
-    } else if (m_ajustes.via == kViaCOM) {
-        switch (m_ajustes.pin) {
+    if (clave.via == kViaCAT) {
+        enviarOrdenCAT(clave, true);
+    } else if (clave.via == kViaCOM) {
+        switch (clave.pin) {
         case kPinRTS: m_puerto.setRts(true); break;
         case kPinDTR: m_puerto.setDtr(true); break;
         case kPinAmbos:
@@ -101,13 +121,14 @@ void ControladorPTT::ActivarPTT()
 
 void ControladorPTT::DesactivarPTT()
 {
+    const Clave clave = m_transmitiendo ? m_claveTX : claveActual();
     m_transmitiendo = false;
     m_observador.MostrarPTT(false);
-    if (esFM()) return;
+    if (clave.fm) return;
 
-    if (m_ajustes.via == kViaCAT) {
-        enviarOrdenCAT(false);
-    } else if (m_ajustes.via == kViaCOM) {
+    if (clave.via == kViaCAT) {
+        enviarOrdenCAT(clave, false);
+    } else if (clave.via == kViaCOM) {
         // Both lines, whatever the pin: the pin may have changed since keying.
         m_puerto.setRts(false);
         m_puerto.setDtr(false);

@@ -1,5 +1,6 @@
 #include "keying/PttDialogLogic.h"
 
+#include "keying/KeyingCommands.h"
 #include "keying/PortNames.h"
 #include "keying/RadioCatalogue.h"
 
@@ -26,8 +27,9 @@ const Radio& radioActual(const config::Configuracion& c)
 
 } // namespace
 
-LogicaDialogoPTT::LogicaDialogoPTT(config::Configuracion& ajustes, QStringList puertos)
-    : m_ajustes(ajustes)
+LogicaDialogoPTT::LogicaDialogoPTT(config::Configuracion& ajustes, QStringList puertos,
+                                   std::function<void()> alCambiar)
+    : m_ajustes(ajustes), m_alCambiar(std::move(alCambiar))
 {
     m_puertosCAT.elementos = puertos;
     m_puertosPTT.elementos = std::move(puertos);
@@ -54,12 +56,13 @@ void LogicaDialogoPTT::Cargar()
     SeleccionarVia(m_ajustes.via);
 }
 
-// The stored name when listed; a device typed earlier (not "COMn") is
-// kept even if it is unplugged now; anything else falls back to the first.
+// The stored name, listed or not (COM17, a device unplugged now): falling
+// back to another port would key another device. Only a blank name takes
+// the first entry.
 void LogicaDialogoPTT::cargarPuertos(ListaDialogo& lista, QString& ajuste)
 {
     lista.seleccion = -1;
-    if (lista.elementos.contains(ajuste) || (!EsNombreCOM(ajuste) && !ajuste.trimmed().isEmpty()))
+    if (!ajuste.trimmed().isEmpty())
         seleccionarPuerto(lista, ajuste, ajuste);
     else if (!lista.elementos.isEmpty())
         seleccionarPuerto(lista, ajuste, lista.elementos.first());
@@ -73,6 +76,12 @@ void LogicaDialogoPTT::seleccionarPuerto(ListaDialogo& lista, QString& ajuste,
     if (!lista.elementos.contains(limpio)) lista.elementos << limpio;
     lista.seleccion = static_cast<int>(lista.elementos.indexOf(limpio));
     ajuste = limpio;
+    avisarCambio();
+}
+
+void LogicaDialogoPTT::avisarCambio()
+{
+    if (m_alCambiar) m_alCambiar();
 }
 
 void LogicaDialogoPTT::SeleccionarPuertoCAT(const QString& nombre)
@@ -113,6 +122,7 @@ void LogicaDialogoPTT::SeleccionarModelo(int indice)
 
     const int anterior = m_ajustes.rig;
     m_ajustes.rig = static_cast<std::uint8_t>(*numero);
+    avisarCambio();
     const Radio& radio = radioActual(m_ajustes);
 
     m_baudios = {};
@@ -133,6 +143,7 @@ void LogicaDialogoPTT::SeleccionarBaudios(int indice)
     if (indice < 0 || indice >= m_baudios.elementos.size()) return;
     m_baudios.seleccion = indice;
     m_ajustes.baud = m_baudios.elementos[indice];
+    avisarCambio();
 }
 
 void LogicaDialogoPTT::SeleccionarVia(int via)
@@ -146,6 +157,7 @@ void LogicaDialogoPTT::SeleccionarVia(int via)
     } else {
         m_civVisible = false;
     }
+    avisarCambio();
 }
 
 void LogicaDialogoPTT::SeleccionarPin(int pin)
@@ -153,18 +165,21 @@ void LogicaDialogoPTT::SeleccionarPin(int pin)
     if (pin < 1 || pin > 3) return;
     m_pin = pin;
     m_ajustes.pin = static_cast<std::uint8_t>(pin);
+    avisarCambio();
 }
 
 void LogicaDialogoPTT::MarcarRTS(bool marcado)
 {
     m_rts = marcado;
     m_ajustes.rts = marcado ? 1 : 0;
+    avisarCambio();
 }
 
 void LogicaDialogoPTT::MarcarDTR(bool marcado)
 {
     m_dtr = marcado;
     m_ajustes.dtr = marcado ? 1 : 0;
+    avisarCambio();
 }
 
 void LogicaDialogoPTT::EscribirDireccionCIV(const QString& texto)
@@ -188,13 +203,15 @@ VisibilidadPTT LogicaDialogoPTT::Visibilidad() const
 
 CierrePTT LogicaDialogoPTT::Cerrar(bool cerrandoVentanaPrincipal)
 {
-    // Only the length is checked: any two characters make an address, and
-    // what is not hexadecimal keys address 00. A program on its way out
-    // closes the dialog whatever it holds: nothing may keep it running.
-    if (!cerrandoVentanaPrincipal && Visibilidad().direccionCIV && m_textoCIV.size() != 2)
+    // Anything but one or two hex digits would key address 00, which every
+    // radio on the CI-V bus obeys. A program on its way out closes the
+    // dialog whatever it holds: nothing may keep it running.
+    if (!cerrandoVentanaPrincipal && Visibilidad().direccionCIV &&
+        !DireccionCIVValida(m_textoCIV.toStdString()))
         return {false, QStringLiteral("wrong Icom Address format"), false};
     // Stored even when hidden: the field holds what it last showed.
     m_ajustes.icomAddress = m_textoCIV.toUpper();
+    avisarCambio();
     return {true, {}, !cerrandoVentanaPrincipal};
 }
 

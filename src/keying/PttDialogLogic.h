@@ -23,6 +23,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kolt::keying {
 
 struct ListaDialogo {
@@ -53,8 +55,12 @@ struct CierrePTT {
 
 class LogicaDialogoPTT {
 public:
-    // `puertos` fills both port lists (see PuertosOfrecidos).
-    LogicaDialogoPTT(config::Configuracion& ajustes, QStringList puertos);
+    // `puertos` fills both port lists (see PuertosOfrecidos). `alCambiar`
+    // runs after each write to the settings record, so that a radio keyed
+    // the old way is unkeyed before the new way is used
+    // (ControladorPTT::AjustesCambiados).
+    LogicaDialogoPTT(config::Configuracion& ajustes, QStringList puertos,
+                     std::function<void()> alCambiar = {});
 
     void Cargar();
 
@@ -88,8 +94,10 @@ public:
 private:
     void cargarPuertos(ListaDialogo& lista, QString& ajuste);
     void seleccionarPuerto(ListaDialogo& lista, QString& ajuste, const QString& nombre);
+    void avisarCambio();
 
     config::Configuracion& m_ajustes;
+    std::function<void()> m_alCambiar;
     ListaDialogo m_marcas;
     ListaDialogo m_modelos;
     ListaDialogo m_baudios;

@@ -3,6 +3,8 @@
 #include "keying/KeyingCommands.h"
 
 #include <QFile>
+#include <QTimer>
+#include <QVariant>
 
 #include <cerrno>
 
@@ -16,9 +18,13 @@ namespace kolt::keying {
 
 namespace {
 
-// A radio command is a few bytes; if the device takes longer than this to
-// accept them it is gone, and the operator is not kept waiting.
-constexpr int kEsperaEscrituraMs = 500;
+// A radio command is a few bytes; a device that takes none of them in
+// this long is gone, and what it did not take is dropped.
+constexpr int kEsperaSalidaMs = 2000;
+// At the program's end, after the window has gone.
+constexpr int kEsperaFinalMs = 500;
+
+const char* const kDispositivo = "kolt.dispositivo";
 
 QSerialPort::Parity paridadQt(Paridad p)
 {
@@ -57,32 +63,62 @@ OpenResult falloPermiso(const QString& device)
     return {OpenError::Busy, {}};
 }
 
+void Configurar(QSerialPort& puerto, const AjustesSerie& ajustes)
+{
+    puerto.setBaudRate(static_cast<qint32>(ajustes.baudios));
+    puerto.setParity(paridadQt(ajustes.paridad));
+    puerto.setDataBits(static_cast<QSerialPort::DataBits>(ajustes.bitsDatos));
+    puerto.setStopBits(ajustes.bitsParada == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    puerto.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+// Drops what the device never took, so that closing does not wait for it.
+void CerrarYa(QSerialPort& puerto)
+{
+    if (puerto.bytesToWrite() > 0) puerto.clear(QSerialPort::Output);
+    puerto.close();
+    puerto.clearError();
+}
+
 } // namespace
 
 QtSerialLine::~QtSerialLine()
 {
     close();
+    for (QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly)) {
+        if (s->bytesToWrite() > 0) s->waitForBytesWritten(kEsperaFinalMs);
+        CerrarYa(*s);
+    }
 }
 
 OpenResult QtSerialLine::open(const QString& device, std::string_view settings)
 {
     const auto ajustes = LeerAjustes(settings);
     if (!ajustes) return {OpenError::BadSettings, {}};
-    if (m_port.isOpen()) return {OpenError::Busy, {}};
+    if (isOpen()) return {OpenError::Busy, {}};
 
-    m_port.setPortName(device);
-    m_port.setBaudRate(static_cast<qint32>(ajustes->baudios));
-    m_port.setParity(paridadQt(ajustes->paridad));
-    m_port.setDataBits(static_cast<QSerialPort::DataBits>(ajustes->bitsDatos));
-    m_port.setStopBits(ajustes->bitsParada == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    // Still handing over its last bytes: take it back, queue and all.
+    for (QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly)) {
+        if (!s->isOpen() || s->property(kDispositivo).toString() != device) continue;
+        QObject::disconnect(s, nullptr, &m_salientes, nullptr);
+        qDeleteAll(s->findChildren<QTimer*>());
+        s->setParent(nullptr);
+        m_port.reset(s);
+        Configurar(*m_port, *ajustes);
+        return {};
+    }
+
+    m_port = std::make_unique<QSerialPort>();
+    m_port->setProperty(kDispositivo, device);
+    m_port->setPortName(device);
+    Configurar(*m_port, *ajustes);
 
     // Nothing is ever read from the radio: write-only keeps its chatter out
     // of our buffers altogether.
-    if (m_port.open(QIODevice::WriteOnly)) return {};
+    if (m_port->open(QIODevice::WriteOnly)) return {};
 
-    const QSerialPort::SerialPortError error = m_port.error();
-    m_port.clearError();
+    const QSerialPort::SerialPortError error = m_port->error();
+    m_port.reset();
     switch (error) {
     case QSerialPort::DeviceNotFoundError: return {OpenError::NotFound, {}};
     case QSerialPort::PermissionError: return falloPermiso(device);
@@ -93,48 +129,77 @@ OpenResult QtSerialLine::open(const QString& device, std::string_view settings)
 
 bool QtSerialLine::isOpen() const
 {
-    return m_port.isOpen();
+    return m_port && m_port->isOpen();
 }
 
 bool QtSerialLine::setRts(bool on)
 {
-    if (!m_port.isOpen()) return false;
-    const bool ok = m_port.setRequestToSend(on);
-    if (!ok) m_port.clearError();
+    if (!isOpen()) return false;
+    const bool ok = m_port->setRequestToSend(on);
+    if (!ok) m_port->clearError();
     return ok;
 }
 
 bool QtSerialLine::setDtr(bool on)
 {
-    if (!m_port.isOpen()) return false;
-    const bool ok = m_port.setDataTerminalReady(on);
-    if (!ok) m_port.clearError();
+    if (!isOpen()) return false;
+    const bool ok = m_port->setDataTerminalReady(on);
+    if (!ok) m_port->clearError();
     return ok;
 }
 
+// Queued behind whatever is still waiting, so commands leave in the order
+// they were given; flush() writes what the device takes now, never waits.
 bool QtSerialLine::write(const QByteArray& bytes)
 {
-    if (!m_port.isOpen()) return false;
-    if (m_port.write(bytes) != bytes.size()) {
-        m_port.clearError();
+    if (!isOpen()) return false;
+    if (m_port->write(bytes) != bytes.size()) {
+        m_port->clearError();
         return false;
     }
-    // QSerialPort writes from the event loop; push the command out now.
-    m_port.flush();
-    if (m_port.bytesToWrite() > 0) m_port.waitForBytesWritten(kEsperaEscrituraMs);
-    if (m_port.bytesToWrite() == 0) return true;
-    // A stuck command must not go out later, after the opposite one.
-    m_port.clear(QSerialPort::Output);
-    m_port.clearError();
-    return false;
+    m_port->flush();
+    return true;
+}
+
+qint64 QtSerialLine::Pendientes() const
+{
+    qint64 n = m_port ? m_port->bytesToWrite() : 0;
+    for (const QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly))
+        n += s->bytesToWrite();
+    return n;
 }
 
 void QtSerialLine::close()
 {
-    if (!m_port.isOpen()) return;
-    m_port.flush();
-    m_port.close();
-    m_port.clearError();
+    if (!isOpen()) {
+        m_port.reset();
+        return;
+    }
+    m_port->flush();
+    if (m_port->bytesToWrite() == 0) {
+        CerrarYa(*m_port);
+        m_port.reset();
+        return;
+    }
+    Soltar(std::move(m_port));
+}
+
+void QtSerialLine::Soltar(std::unique_ptr<QSerialPort> puerto)
+{
+    QSerialPort* s = puerto.release();
+    s->setParent(&m_salientes);
+    const auto terminar = [s] {
+        CerrarYa(*s);
+        s->setParent(nullptr); // no longer one to pick up again
+        s->deleteLater();
+    };
+    QObject::connect(s, &QSerialPort::bytesWritten, &m_salientes, [s, terminar] {
+        if (s->bytesToWrite() == 0) terminar();
+    });
+    auto* limite = new QTimer(s);
+    limite->setSingleShot(true);
+    QObject::connect(limite, &QTimer::timeout, &m_salientes, terminar);
+    limite->start(kEsperaSalidaMs);
 }
 
 } // namespace kolt::keying

@@ -40,8 +40,9 @@ public:
     virtual bool setRts(bool on) = 0;
     virtual bool setDtr(bool on) = 0;
 
-    // Hands every byte to the device before returning, so that an unkey
-    // command written just before close() still reaches the radio.
+    // Never waits for the device: the bytes leave in the order written,
+    // and an unkey command written just before close() still reaches the
+    // radio.
     virtual bool write(const QByteArray& bytes) = 0;
 
     virtual void close() = 0;

@@ -52,7 +52,9 @@ template <typename T> T* Control(QWidget* padre, const char* nombre, const QStri
 } // namespace
 
 frmPTT::frmPTT(link::Estacion& estacion, QWidget* parent, QStringList puertos)
-    : QDialog(parent), m_estacion(estacion), m_logica(estacion.config(), std::move(puertos))
+    : QDialog(parent), m_estacion(estacion),
+      m_logica(estacion.config(), std::move(puertos),
+               [&estacion] { estacion.ptt().AjustesCambiados(); })
 {
     setObjectName(QStringLiteral("frmPTT"));
     setWindowTitle(QStringLiteral("PTT"));

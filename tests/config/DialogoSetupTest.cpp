@@ -13,6 +13,7 @@
 #include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
 #include "QtImprimir.h"
+#include "keying/RecordingSerialLine.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -39,10 +40,11 @@ TEST(PuertosSetup, DataPortFollowsTheCommandPortsValue)
 // nobody listens on unless the test says, and the dialog loaded.
 class SetupFixture {
 protected:
-    void Arrancar(const QString& setup = {}, const QString& secciones = {}, quint16 kiss = 0)
+    void Arrancar(const QString& setup = {}, const QString& secciones = {}, quint16 kiss = 0,
+                  keying::SerialLine* radio = nullptr)
     {
         m_e = std::make_unique<test::EstacionDePrueba>(
-            setup, m_modem.puerto(), kiss ? kiss : test::PuertoLibre(), nullptr, secciones);
+            setup, m_modem.puerto(), kiss ? kiss : test::PuertoLibre(), radio, secciones);
         ASSERT_TRUE(m_e->listo);
         m_dialogo = std::make_unique<config::DialogoSetup>(**m_e);
         m_dialogo->Cargar();
@@ -373,7 +375,7 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     Campos().ruta[2] = simulador;
     ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
     EXPECT_TRUE(Avisos().empty());
-    EXPECT_TRUE(Libre(hf)) << "the HF modem program was closed";
+    EXPECT_TRUE(Esperar([&] { return Libre(hf); })) << "the HF modem program was closed";
     EXPECT_TRUE(unidaA(sat));
     EXPECT_TRUE(m_e->Ini().contains("KOLT Mode=KOLTSAT\r\n"));
 
@@ -395,7 +397,8 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     EXPECT_TRUE(unidaA(sat, "localhost", antes));
     EXPECT_EQ(Config().autoLaunch, 0);
 
-    // A program that is not there: told, and the dialog stays open.
+    // A program that is not there: told before anything is touched; the
+    // running program stays and the dialog stays open.
     const QString ini = m_e->Ini();
     const QString falta = QDir(m_e->carpeta()).filePath("no-such-modem");
     Campos().variante = Variante::SAT;
@@ -405,10 +408,43 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     ASSERT_EQ(Avisos().size(), 1u);
     EXPECT_EQ(Avisos()[0].icono, link::Icono::Critico);
     EXPECT_EQ(Avisos()[0].texto, falta + " file not found");
-    EXPECT_TRUE(Libre(sat)) << "the running modem program was closed first";
-    EXPECT_EQ(Config().koltSATPath, falta) << "the new path is in the record";
+    EXPECT_TRUE(Estacion().lanzador().EnMarcha());
+    test::Dejar(300);
+    EXPECT_FALSE(Libre(sat)) << "the running modem program still serves";
+    EXPECT_TRUE(Estacion().SocketsArriba());
+    EXPECT_EQ(Config().koltSATPath, simulador);
     EXPECT_EQ(Config().koltMode, "KOLTFM");
-    EXPECT_EQ(m_e->Ini(), ini) << "but not yet in the file";
+    EXPECT_EQ(m_e->Ini(), ini);
+
+    // Kept by the operator (the launch box off): it would outlive the chat.
+    Estacion().lanzador().CerrarModem();
+    EXPECT_TRUE(Esperar([&] { return Libre(sat); }));
+}
+
+// Keying follows the variant at once: a radio keyed in HF is unkeyed when
+// the dialog switches to FM, and leaving FM opens the radio port without
+// waiting for a restart.
+TEST_F(DialogoSetupTest, SwitchingToFmUnkeysAndLeavingFmOpensTheRadioPort)
+{
+    keying::test::Registro registro;
+    keying::test::RecordingSerialLine radio(registro);
+    Arrancar(QStringLiteral("KOLT Mode=KOLTHF\r\n"),
+             QStringLiteral("[PTT]\r\nVia=1\r\nRig=52\r\nCATPort=COM3\r\n"), 0, &radio);
+    ASSERT_TRUE(radio.isOpen());
+    Estacion().ProcesarComando(QStringLiteral("PTT ON"));
+    registro.clear();
+
+    Campos().variante = Variante::FM;
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    EXPECT_EQ(registro, keying::test::Registro{"write 00 00 00 00 88"});
+    Estacion().ProcesarComando(QStringLiteral("PTT OFF"));
+    registro.clear();
+
+    m_dialogo->Cargar();
+    Campos().variante = Variante::HF;
+    ASSERT_TRUE(m_dialogo->Cerrar().cerrar);
+    EXPECT_EQ(registro, (keying::test::Registro{"rts 0", "dtr 0", "close",
+                                                "open /dev/ttyS2 4800,n,8,2", "rts 0", "dtr 0"}));
 }
 
 } // namespace

@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <memory>
+
 using namespace kolt;
 using config::LanzadorModem;
 using test::Esperar;
@@ -60,16 +63,16 @@ protected:
     }
 
     // A program that writes its pid and then runs until it is ended.
-    QString Programa(const QString& nombre)
+    QString Programa(const QString& nombre, const QString& pid = QStringLiteral("pid"))
     {
         const QString ruta = Ruta(nombre);
-        Script(ruta, QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta("pid")));
+        Script(ruta, QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta(pid)));
         return ruta;
     }
 
-    qint64 PidEscrito()
+    qint64 PidEscrito(const QString& nombre = QStringLiteral("pid"))
     {
-        QFile f(Ruta("pid"));
+        QFile f(Ruta(nombre));
         if (!Esperar([&] { return f.exists() && f.size() > 0; })) return 0;
         f.open(QIODevice::ReadOnly);
         return f.readAll().trimmed().toLongLong();
@@ -118,6 +121,7 @@ TEST_F(LanzadorModemTest, ExeWithoutWineIsRefusedToldAndNothingStarts)
 // some modems do: both end.
 TEST_F(LanzadorModemTest, OtherProgramsStartDirectlyAndEndWithTheirChildrenWhateverTheyIgnore)
 {
+    m_lanzador.FijarEsperas(300, 100);
     Script(Ruta("modem"), QStringLiteral("trap '' TERM\nsh '%1' &\nwait\n").arg(Programa("hijo")));
     m_lanzador.FijarBusquedaWine({Ruta("vacia")});
     ASSERT_EQ(m_lanzador.LanzarModem(Ruta("modem")), LanzadorModem::Resultado::Lanzado);
@@ -126,6 +130,70 @@ TEST_F(LanzadorModemTest, OtherProgramsStartDirectlyAndEndWithTheirChildrenWhate
     m_lanzador.CerrarModem();
     EXPECT_FALSE(m_lanzador.EnMarcha());
     EXPECT_TRUE(Esperar([&] { return Terminado(hijo); }, 3000));
+}
+
+// Ending never holds the caller: TERM now, KILL later from the event loop,
+// and a program started meanwhile waits until the old one has gone, so
+// that it finds the old one's ports free.
+TEST_F(LanzadorModemTest, EndingReturnsAtOnceAndTheNextProgramWaitsForTheOldOne)
+{
+    m_lanzador.FijarEsperas(300, 100);
+    Script(Ruta("sordo"),
+           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
+               .arg(Ruta("pid")));
+    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("sordo")), LanzadorModem::Resultado::Lanzado);
+    const qint64 sordo = PidEscrito();
+    ASSERT_GT(sordo, 0);
+
+    m_lanzador.CerrarModem();
+    EXPECT_FALSE(Terminado(sordo)) << "TERM is ignored, and KILL is not waited for";
+    EXPECT_FALSE(m_lanzador.EnMarcha());
+    EXPECT_TRUE(m_lanzador.Terminando());
+
+    m_lanzador.LanzarModem(Programa("siguiente", "pid2"));
+    EXPECT_TRUE(m_lanzador.EnMarcha());
+    const qint64 siguiente = PidEscrito("pid2");
+    ASSERT_GT(siguiente, 0);
+    EXPECT_TRUE(Terminado(sordo)) << "the next one started only once the old one had gone";
+    EXPECT_FALSE(m_lanzador.Terminando());
+    EXPECT_TRUE(m_lanzador.EnMarcha());
+}
+
+// Only CerrarModem ends a program: one started before the last, and the
+// last one when the chat ends without closing it (AutoLaunch turned off),
+// keep running.
+TEST_F(LanzadorModemTest, ProgramsNotClosedOutliveTheLauncher)
+{
+    auto lanzador = std::make_unique<LanzadorModem>();
+    lanzador->LanzarModem(Programa("anterior", "pid1"));
+    const qint64 anterior = PidEscrito("pid1");
+    lanzador->LanzarModem(Programa("ultimo", "pid2"));
+    const qint64 ultimo = PidEscrito("pid2");
+    ASSERT_GT(anterior, 0);
+    ASSERT_GT(ultimo, 0);
+    lanzador.reset();
+    test::Dejar(200);
+    EXPECT_FALSE(Terminado(anterior));
+    EXPECT_FALSE(Terminado(ultimo));
+    for (qint64 pid : {anterior, ultimo})
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
+
+// The chat ending right after CerrarModem: the program still gets its
+// KILL, from the launcher's end, before the chat is gone.
+TEST_F(LanzadorModemTest, EndingAProgramFinishesAtTheLaunchersEnd)
+{
+    auto lanzador = std::make_unique<LanzadorModem>();
+    lanzador->FijarEsperas(300, 100);
+    Script(Ruta("sordo"),
+           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
+               .arg(Ruta("pid")));
+    lanzador->LanzarModem(Ruta("sordo"));
+    const qint64 sordo = PidEscrito();
+    ASSERT_GT(sordo, 0);
+    lanzador->CerrarModem();
+    lanzador.reset();
+    EXPECT_TRUE(Esperar([&] { return Terminado(sordo); }, 2000));
 }
 
 } // namespace

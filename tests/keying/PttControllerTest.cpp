@@ -1,9 +1,14 @@
 #include "keying/PttController.h"
 
+#include "keying/PortNames.h"
+#include "keying/PttDialogLogic.h"
+
 #include "RecordingSerialLine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace kolt::keying;
 using namespace kolt::keying::test;
@@ -69,12 +74,15 @@ TEST_F(PttControllerFixture, CatOpensWithFamilySettingsAndTheLinesAsAsked)
     ptt.ActivarPTT();
     EXPECT_THAT(tomar(), ElementsAre("panel TX", "write FE FE 94 E0 1C 00 01 FD"))
         << "keying leaves the lines alone";
+    ptt.DesactivarPTT();
     for (int rig : {0, 143, 255}) {
         ajustes.rig = static_cast<std::uint8_t>(rig);
         ptt.DesactivarPTT();
-        EXPECT_THAT(tomar(), ElementsAre("panel RX", "write 00 00 00 00 88"))
-            << rig << " keys record 52";
     }
+    EXPECT_THAT(tomar(), ElementsAre("panel RX", "write FE FE 94 E0 1C 00 00 FD", "panel RX",
+                                     "write 00 00 00 00 88", "panel RX", "write 00 00 00 00 88",
+                                     "panel RX", "write 00 00 00 00 88"))
+        << "unkeyed as keyed; then a rig outside the catalogue is record 52";
     ptt.CerrarPuertoRadio();
     ptt.CerrarPuertoRadio();
     EXPECT_THAT(tomar(), ElementsAre("rts 0", "dtr 0", "close"));
@@ -119,6 +127,99 @@ TEST_F(PttControllerFixture, PortWithoutModemLines)
     EXPECT_THAT(tomar(), ElementsAre("panel TX", "rts refused"));
     ptt.DesactivarPTT();
     EXPECT_THAT(tomar(), ElementsAre("panel RX", "rts refused", "dtr refused"));
+}
+
+// A change made in the PTT dialog or in Setup while the modem holds PTT:
+// the radio is unkeyed at once, the way it was keyed, through the port as
+// it was; a change that changes nothing leaves it keyed.
+struct CasoCambio {
+    const char* nombre;
+    int via; // how the radio was keyed: 1 CAT (FT-897 or IC-7300), 2 COM
+    int rig;
+    std::function<void(LogicaDialogoPTT&, kolt::config::Configuracion&, ControladorPTT&)> cambio;
+    Registro esperado;
+};
+
+class ChangeWhileKeyed : public PttControllerFixture,
+                         public ::testing::WithParamInterface<CasoCambio> {};
+
+TEST_P(ChangeWhileKeyed, UnkeysTheOldWayBeforeTheNewOneCounts)
+{
+    const CasoCambio& caso = GetParam();
+    catFT897();
+    ajustes.via = static_cast<std::uint8_t>(caso.via);
+    ajustes.rig = static_cast<std::uint8_t>(caso.rig);
+    ajustes.pin = 1;
+    ajustes.koltMode = QStringLiteral("KOLTHF");
+    ptt.AbrirPuertoRadio();
+    LogicaDialogoPTT dialogo(ajustes, PuertosCOM(), [this] { ptt.AjustesCambiados(); });
+    dialogo.Cargar();
+    ptt.ActivarPTT();
+    tomar();
+
+    caso.cambio(dialogo, ajustes, ptt);
+    EXPECT_EQ(tomar(), caso.esperado);
+    EXPECT_EQ(ptt.Transmitiendo(), caso.esperado.empty());
+}
+
+const Registro kSoltarFT897 = {"panel RX", "write 00 00 00 00 88"};
+const Registro kSoltarLineas = {"panel RX", "rts 0", "dtr 0"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ChangeWhileKeyed,
+    ::testing::Values(
+        CasoCambio{"MethodCatToCom", 1, 52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarVia(2); }, kSoltarFT897},
+        CasoCambio{"MethodComToCat", 2, 52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarVia(1); }, kSoltarLineas},
+        CasoCambio{"OtherModel", 1, 52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) {
+                       d.SeleccionarModelo(
+                           static_cast<int>(d.Modelos().elementos.indexOf("FT-857")));
+                   },
+                   kSoltarFT897},
+        CasoCambio{"OtherPort", 1, 52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarPuertoCAT("COM5"); },
+                   kSoltarFT897},
+        CasoCambio{"OtherPin", 2, 52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarPin(2); }, kSoltarLineas},
+        CasoCambio{"IcomAddressOnClose",
+                   1,
+                   128,
+                   [](LogicaDialogoPTT& d, auto&, auto&) {
+                       d.EscribirDireccionCIV("a4");
+                       d.Cerrar(false);
+                   },
+                   {"panel RX", "write FE FE 94 E0 1C 00 00 FD"}},
+        CasoCambio{"SwitchToFM", 1, 52,
+                   [](LogicaDialogoPTT&, kolt::config::Configuracion& c, ControladorPTT& p) {
+                       c.koltMode = QStringLiteral("KOLTFM"); // as Setup does
+                       p.AjustesCambiados();
+                   },
+                   kSoltarFT897},
+        CasoCambio{"SameValuesChangeNothing",
+                   1,
+                   52,
+                   [](LogicaDialogoPTT& d, auto&, auto&) {
+                       d.SeleccionarVia(1);
+                       d.SeleccionarPuertoCAT("COM3");
+                       d.Cerrar(false);
+                   },
+                   {}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// The port reopened while keyed (the PTT dialog closing): unkeyed through
+// the old port first, since closing a port does not unkey a CAT radio.
+TEST_F(PttControllerFixture, ReopeningWhileKeyedUnkeysThroughTheOldPortFirst)
+{
+    catFT897();
+    ptt.AbrirPuertoRadio();
+    ptt.ActivarPTT();
+    tomar();
+    ajustes.catPort = QStringLiteral("COM4");
+    ptt.AbrirPuertoRadio();
+    EXPECT_THAT(tomar(), ElementsAre("panel RX", "write 00 00 00 00 88", "rts 0", "dtr 0", "close",
+                                     "open /dev/ttyS3 4800,n,8,2", "rts 0", "dtr 0"));
 }
 
 // port name, what the open answers, the message

@@ -74,21 +74,27 @@ TEST_F(PttDialog, BrandDefaults)
     EXPECT_EQ(ajustes.rig, 92);
 }
 
-// Only the length is checked ("" and "a" are refused in frmPTTTest).
-TEST_F(PttDialog, AnyTwoCharactersPassTheAddressCheckStoredInUpperCase)
+// One or two hex digits: anything else would key address 00, the CI-V
+// broadcast address ("" is refused in frmPTTTest too).
+TEST_F(PttDialog, OnlyOneOrTwoHexDigitsPassTheAddressCheckStoredInUpperCase)
 {
     catIcom7300();
     LogicaDialogoPTT& d = cargar();
-    d.EscribirDireccionCIV(QStringLiteral("a4b"));
-    const CierrePTT mal = d.Cerrar(false);
-    EXPECT_FALSE(mal.cerrar);
-    EXPECT_EQ(mal.aviso, "wrong Icom Address format");
-    EXPECT_FALSE(mal.reabrirPuerto);
-    d.EscribirDireccionCIV(QStringLiteral("zz"));
-    const CierrePTT c = d.Cerrar(false);
-    EXPECT_TRUE(c.cerrar);
-    EXPECT_TRUE(c.reabrirPuerto);
-    EXPECT_EQ(ajustes.icomAddress, "ZZ");
+    for (const char* mal : {"zz", "a4b", "", "g1", " 4", "4 ", "0x", "-1"}) {
+        d.EscribirDireccionCIV(QString::fromLatin1(mal));
+        const CierrePTT c = d.Cerrar(false);
+        EXPECT_FALSE(c.cerrar) << mal;
+        EXPECT_EQ(c.aviso, "wrong Icom Address format");
+        EXPECT_FALSE(c.reabrirPuerto);
+        EXPECT_EQ(ajustes.icomAddress, "") << "nothing stored while refused";
+    }
+    for (const auto& [bien, guardado] : {std::pair{"a4", "A4"}, {"7", "7"}, {"0F", "0F"}}) {
+        d.EscribirDireccionCIV(QString::fromLatin1(bien));
+        const CierrePTT c = d.Cerrar(false);
+        EXPECT_TRUE(c.cerrar) << bien;
+        EXPECT_TRUE(c.reabrirPuerto);
+        EXPECT_EQ(ajustes.icomAddress, guardado);
+    }
 }
 
 TEST_F(PttDialog, HiddenAddressFieldSkipsTheCheckButIsStillStored)
@@ -130,15 +136,21 @@ TEST_F(PttDialog, ModelChangeKeepsAnOfferedSpeedAndBringsItsAddress)
     EXPECT_EQ(d.DireccionCIV(), "A4") << "same model: the stored address, the typed one discarded";
 }
 
-TEST_F(PttDialog, UnlistedComPortBecomesCom1ButAStoredDeviceIsKept)
+// Falling back to another port would key another device: whatever was
+// stored is shown and kept; only a blank name takes the first entry.
+TEST_F(PttDialog, AStoredPortIsKeptListedOrNot)
 {
-    ajustes.catPort = QStringLiteral("COM20");
-    ajustes.pttPort = QStringLiteral("/dev/serial/by-id/usb-unplugged");
+    for (const char* nombre : {"COM17", "COM255", "COM20", "/dev/serial/by-id/usb-unplugged"}) {
+        ajustes.catPort = ajustes.pttPort = QString::fromLatin1(nombre);
+        LogicaDialogoPTT& d = cargar();
+        EXPECT_EQ(ajustes.catPort, nombre);
+        EXPECT_EQ(d.PuertosCAT().Seleccionado(), nombre);
+        EXPECT_EQ(ajustes.pttPort, nombre);
+        EXPECT_EQ(d.PuertosPTT().Seleccionado(), nombre);
+    }
+    ajustes.catPort = QStringLiteral(" ");
     LogicaDialogoPTT& d = cargar();
     EXPECT_EQ(ajustes.catPort, "COM1");
-    EXPECT_EQ(d.PuertosCAT().Seleccionado(), "COM1");
-    EXPECT_EQ(ajustes.pttPort, "/dev/serial/by-id/usb-unplugged");
-    EXPECT_EQ(d.PuertosPTT().Seleccionado(), "/dev/serial/by-id/usb-unplugged");
 
     d.SeleccionarPuertoCAT(QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(d.PuertosCAT().seleccion, 16);

@@ -8,6 +8,7 @@
 
 #include "Pty.h"
 #include "RecordingSerialLine.h"
+#include "support/Esperar.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -71,6 +72,73 @@ INSTANTIATE_TEST_SUITE_P(
                       // Models without a command: a text radio and a byte-frame one.
                       CasoOrden{"R5000", 88, "", "", ""}, CasoOrden{"VR5000", 100, "", "", ""}),
     [](const auto& info) { return std::get<0>(info.param); });
+
+// A radio that takes nothing for a while (its port's buffer full): keying
+// does not wait for it, and every command reaches it later, in the order
+// given, even across a close and reopen of the port.
+TEST(KeyingStory, StalledPortGetsEveryCommandLaterInOrder)
+{
+    Pty pty;
+    kolt::config::Configuracion ajustes;
+    ajustes.via = 1;
+    ajustes.rig = 87; // TS-2000: "TX;" / "RX;"
+    ajustes.catPort = pty.esclavo();
+    Registro registro;
+    RecordingObserver observador(registro);
+    QtSerialLine puerto;
+    ControladorPTT ptt(ajustes, puerto, observador);
+    ptt.AbrirPuertoRadio();
+    ASSERT_TRUE(puerto.isOpen());
+
+    const int otro = ::open(pty.esclavo().toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(otro, 0);
+    const std::string bloque(4096, 'x');
+    std::string relleno;
+    for (ssize_t n; (n = ::write(otro, bloque.data(), bloque.size())) > 0;)
+        relleno.append(bloque, 0, static_cast<std::size_t>(n));
+    ::close(otro);
+
+    ptt.ActivarPTT();
+    ptt.DesactivarPTT();
+    ptt.AbrirPuertoRadio(); // the PTT dialog closing
+    ptt.ActivarPTT();
+    ptt.DesactivarPTT();
+    EXPECT_GT(puerto.Pendientes(), 0) << "the port took none of it yet";
+
+    const std::string esperado = relleno + "TX;RX;TX;RX;";
+    std::string recibido;
+    EXPECT_TRUE(kolt::test::Esperar([&] {
+        recibido += pty.leer(SIZE_MAX, 0);
+        return recibido.size() >= esperado.size();
+    }));
+    EXPECT_EQ(recibido.size(), esperado.size());
+    EXPECT_TRUE(recibido == esperado) << recibido.substr(relleno.size());
+}
+
+// The settings changed while the radio is keyed, and the PTT dialog
+// closes: the unkey reaches the radio on the old port, not the new one.
+TEST(KeyingStory, PortChangedWhileKeyedUnkeysTheOldPort)
+{
+    Pty viejo, nuevo;
+    kolt::config::Configuracion ajustes;
+    ajustes.via = 1;
+    ajustes.rig = 52;
+    ajustes.catPort = viejo.esclavo();
+    Registro registro;
+    RecordingObserver observador(registro);
+    QtSerialLine puerto;
+    ControladorPTT ptt(ajustes, puerto, observador);
+    ptt.AbrirPuertoRadio();
+    ptt.ActivarPTT();
+    EXPECT_EQ(viejo.recibir(5), "\x00\x00\x00\x00\x08"s);
+
+    ajustes.catPort = nuevo.esclavo();
+    ajustes.rig = 87;
+    ptt.AbrirPuertoRadio();
+    EXPECT_EQ(viejo.recibir(5), "\x00\x00\x00\x00\x88"s);
+    ptt.DesactivarPTT(); // the modem's late "PTT OFF"
+    EXPECT_EQ(nuevo.recibir(3), "RX;");
+}
 
 TEST(QtSerialLine, RefusalsAreToldApart)
 {
