@@ -1,0 +1,172 @@
+// kolt-modem-agw over two real soft TNCs joined by an audio channel (the
+// Direwolf pair of the interop rig), with short retry settings: first as a
+// bare host drives it, line by line and byte by byte, then with a station of
+// ours on each side.
+
+#include "AgwModem.h"
+#include "config/Ansi.h"
+
+#include "Esperar.h"
+#include "EstacionDePrueba.h"
+#include "ParDirewolf.h"
+#include "QtImprimir.h"
+#include "transfer/EstacionEnlazada.h"
+
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+using namespace kolt;
+using test::Esperar;
+using test::ParDirewolf;
+
+namespace {
+
+const QString kConfRapida = QStringLiteral("FRACK 2\nRETRY 3\nEMAXFRAME 4");
+
+// A modem on its own free ports, in front of one TNC of the pair.
+std::unique_ptr<modem::AgwModem> Modem(quint16 agw, quint16 kissTnc = 0)
+{
+    modem::AgwConfig c;
+    c.commandPort = 0;
+    c.kiss = kissTnc != 0;
+    c.kissPort = 0;
+    c.agw = {QStringLiteral("127.0.0.1"), agw};
+    c.tncKiss = {QStringLiteral("127.0.0.1"), kissTnc};
+    auto m = std::make_unique<modem::AgwModem>(c);
+    QString error;
+    EXPECT_TRUE(m->listen(&error)) << error.toStdString();
+    return m;
+}
+
+// What a host sees of a modem: its command lines and its data bytes.
+struct Anfitrion {
+    explicit Anfitrion(quint16 puerto)
+    {
+        QObject::connect(&comandos, &QTcpSocket::readyRead, [this] {
+            pendiente += comandos.readAll();
+            qsizetype fin;
+            while ((fin = pendiente.indexOf('\r')) >= 0) {
+                lineas.append(QString::fromLatin1(pendiente.left(fin)));
+                pendiente.remove(0, fin + 1);
+            }
+        });
+        QObject::connect(&datos, &QTcpSocket::readyRead, [this] { recibido += datos.readAll(); });
+        comandos.connectToHost(QHostAddress::LocalHost, puerto);
+        datos.connectToHost(QHostAddress::LocalHost, puerto + 1);
+    }
+    void Decir(const QByteArray& linea) { comandos.write(linea + '\r'); }
+    void Enviar(const QByteArray& bytes) { datos.write(bytes); }
+    bool Oye(const QString& linea, int ms = 10000)
+    {
+        return Esperar([&] { return lineas.mid(desde).contains(linea); }, ms);
+    }
+    // The lines from here on are the ones Oye looks at.
+    void Marcar() { desde = lineas.size(); }
+    QStringList Buffers() const { return lineas.filter(QStringLiteral("BUFFER ")); }
+
+    QTcpSocket comandos, datos;
+    QByteArray pendiente, recibido;
+    QStringList lineas;
+    qsizetype desde = 0;
+};
+
+QByteArray Azar(qsizetype n, quint32 semilla)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    QRandomGenerator g(semilla);
+    for (auto& c : b)
+        c = char(g.generate());
+    return b;
+}
+
+QByteArray Trama(char marca, const QByteArray& carga)
+{
+    return QByteArray::number(carga.size()) + marca + carga;
+}
+
+#define REQUIERE_PAR()                                                                             \
+    if (const std::string falta = ParDirewolf::Falta(); !falta.empty()) {                          \
+        if (qEnvironmentVariableIsSet("CI")) FAIL() << "missing on CI: " << falta;                 \
+        GTEST_SKIP() << "interop test skipped: missing " << falta;                                 \
+    }
+
+TEST(AgwInterop, LinkChatFilesAbortAndAStationGoingOffTheAir)
+{
+    REQUIERE_PAR();
+    ParDirewolf par;
+    QString error;
+    ASSERT_TRUE(par.Arrancar(&error, true, kConfRapida)) << error.toStdString();
+    auto ma = Modem(par.agwA);
+    auto mb = Modem(par.agwB);
+    Anfitrion a(ma->commandPort()), b(mb->commandPort());
+    ASSERT_TRUE(Esperar([&] { return ma->tncUp() && mb->tncUp(); }));
+    a.Decir("MYCALL N0CALL-1");
+    b.Decir("MYCALL N0CALL-2");
+    b.Decir("CHAT ON");
+    ASSERT_TRUE(a.Oye("OK") && b.Oye("OK"));
+    test::Dejar(1500); // a TNC serves a new client up to a second late
+
+    // The call, seen the same way from both ends.
+    a.Decir("CONNECT N0CALL-1 N0CALL-2");
+    ASSERT_TRUE(a.Oye("CONNECTED N0CALL-1 N0CALL-2")) << a.lineas.join('|').toStdString();
+    ASSERT_TRUE(b.Oye("CONNECTED N0CALL-1 N0CALL-2")) << b.lineas.join('|').toStdString();
+    EXPECT_EQ(a.lineas.mid(0, 4), QStringList({"OK", "OK", "PTT ON", "PTT OFF"}))
+        << "the call is keyed and unkeyed before the link is reported";
+
+    // Chat both ways, then a compressed and a plain file frame each way at
+    // once; every byte arrives as sent, and each side counts down to 0.
+    a.Marcar();
+    b.Marcar();
+    a.Enviar(Trama(' ', "hello from one"));
+    b.Enviar(Trama(' ', "and from two"));
+    const QByteArray deA = Trama('#', Azar(300, 1)) + Trama('$', Azar(150, 2));
+    const QByteArray deB = Trama('#', Azar(200, 3)) + Trama('$', Azar(280, 4));
+    ASSERT_TRUE(Esperar([&] { return b.recibido.size() >= 17 && a.recibido.size() >= 15; }, 15000));
+    a.Enviar(deA);
+    b.Enviar(deB);
+    ASSERT_TRUE(Esperar(
+        [&] {
+            return b.recibido.size() >= 17 + deA.size() && a.recibido.size() >= 15 + deB.size();
+        },
+        60000))
+        << a.recibido.size() << " / " << b.recibido.size() << par.Registro("a.log").toStdString();
+    EXPECT_EQ(b.recibido, Trama(' ', "hello from one") + deA);
+    EXPECT_EQ(a.recibido, Trama(' ', "and from two") + deB);
+    for (Anfitrion* h : {&a, &b}) {
+        ASSERT_TRUE(Esperar([&] { return h->lineas.constLast() == "BUFFER 0"; }, 15000));
+        const QStringList buffers = h->Buffers();
+        ASSERT_GE(buffers.size(), 3);
+        EXPECT_GT(buffers[buffers.size() - 2].mid(7).toInt(), 0);
+    }
+    // A BUFFER 0 means the far side has it all, so it can never come before it did.
+    EXPECT_EQ(a.Buffers().first(), "BUFFER 17");
+
+    // ABORT ends the link on both sides.
+    a.Marcar();
+    b.Marcar();
+    a.Decir("ABORT");
+    EXPECT_TRUE(a.Oye("DISCONNECTED"));
+    EXPECT_TRUE(b.Oye("DISCONNECTED"));
+
+    // Station B goes off the air in the middle of a transfer: A hears of it
+    // when the TNC gives up (FRACK 2 x RETRY 3 and a little), B's modem at once.
+    a.Marcar();
+    b.Marcar();
+    b.recibido.clear();
+    a.Decir("CONNECT N0CALL-1 N0CALL-2");
+    ASSERT_TRUE(a.Oye("CONNECTED N0CALL-1 N0CALL-2"));
+    a.Enviar(Trama('$', Azar(2000, 5)));
+    ASSERT_TRUE(Esperar([&] { return !b.recibido.isEmpty(); }, 20000));
+    par.Apagar("b");
+    EXPECT_TRUE(b.Oye("DISCONNECTED", 5000));
+    EXPECT_TRUE(a.Oye("DISCONNECTED", 40000)) << a.lineas.join('|').toStdString();
+    EXPECT_NE(a.lineas.constLast(), "BUFFER 0");
+
+    // With its TNC gone, B's modem keeps its ports and refuses calls.
+    b.Marcar();
+    b.Decir("CONNECT N0CALL-2 N0CALL-1");
+    EXPECT_TRUE(b.Oye("DISCONNECTED", 3000));
+    EXPECT_EQ(b.comandos.state(), QAbstractSocket::ConnectedState);
+}
+
+} // namespace
