@@ -4,6 +4,7 @@
 // ours on each side.
 
 #include "AgwModem.h"
+#include "Anfitrion.h"
 #include "config/Ansi.h"
 
 #include "Esperar.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace kolt;
+using test::Anfitrion;
 using test::Esperar;
 using test::ParDirewolf;
 
@@ -38,38 +40,6 @@ std::unique_ptr<modem::AgwModem> Modem(quint16 agw, quint16 kissTnc = 0)
     return m;
 }
 
-// What a host sees of a modem: its command lines and its data bytes.
-struct Anfitrion {
-    explicit Anfitrion(quint16 puerto)
-    {
-        QObject::connect(&comandos, &QTcpSocket::readyRead, [this] {
-            pendiente += comandos.readAll();
-            qsizetype fin;
-            while ((fin = pendiente.indexOf('\r')) >= 0) {
-                lineas.append(QString::fromLatin1(pendiente.left(fin)));
-                pendiente.remove(0, fin + 1);
-            }
-        });
-        QObject::connect(&datos, &QTcpSocket::readyRead, [this] { recibido += datos.readAll(); });
-        comandos.connectToHost(QHostAddress::LocalHost, puerto);
-        datos.connectToHost(QHostAddress::LocalHost, puerto + 1);
-    }
-    void Decir(const QByteArray& linea) { comandos.write(linea + '\r'); }
-    void Enviar(const QByteArray& bytes) { datos.write(bytes); }
-    bool Oye(const QString& linea, int ms = 10000)
-    {
-        return Esperar([&] { return lineas.mid(desde).contains(linea); }, ms);
-    }
-    // The lines from here on are the ones Oye looks at.
-    void Marcar() { desde = lineas.size(); }
-    QStringList Buffers() const { return lineas.filter(QStringLiteral("BUFFER ")); }
-
-    QTcpSocket comandos, datos;
-    QByteArray pendiente, recibido;
-    QStringList lineas;
-    qsizetype desde = 0;
-};
-
 QByteArray Azar(qsizetype n, quint32 semilla)
 {
     QByteArray b(n, Qt::Uninitialized);
@@ -77,6 +47,15 @@ QByteArray Azar(qsizetype n, quint32 semilla)
     for (auto& c : b)
         c = char(g.generate());
     return b;
+}
+
+// An AX.25 address field entry: six characters shifted left, then the SSID.
+QByteArray Direccion(const char* base, int ssid, bool ultima)
+{
+    QByteArray d = QByteArray(base).leftJustified(6, ' ');
+    for (auto& c : d)
+        c = char(c << 1);
+    return d + char(0x60 | (ssid << 1) | (ultima ? 1 : 0));
 }
 
 QByteArray Trama(char marca, const QByteArray& carga)
@@ -96,9 +75,14 @@ TEST(AgwInterop, LinkChatFilesAbortAndAStationGoingOffTheAir)
     ParDirewolf par;
     QString error;
     ASSERT_TRUE(par.Arrancar(&error, true, kConfRapida)) << error.toStdString();
-    auto ma = Modem(par.agwA);
-    auto mb = Modem(par.agwB);
+    auto ma = Modem(par.agwA, par.puertoA);
+    auto mb = Modem(par.agwB, par.puertoB);
     Anfitrion a(ma->commandPort()), b(mb->commandPort());
+    QTcpSocket kissDeA, kissDeB;
+    QByteArray oidoB;
+    QObject::connect(&kissDeB, &QTcpSocket::readyRead, [&] { oidoB += kissDeB.readAll(); });
+    kissDeA.connectToHost(QHostAddress::LocalHost, ma->kissPort());
+    kissDeB.connectToHost(QHostAddress::LocalHost, mb->kissPort());
     ASSERT_TRUE(Esperar([&] { return ma->tncUp() && mb->tncUp(); }));
     a.Decir("MYCALL N0CALL-1");
     b.Decir("MYCALL N0CALL-2");
@@ -147,6 +131,16 @@ TEST(AgwInterop, LinkChatFilesAbortAndAStationGoingOffTheAir)
     a.Decir("ABORT");
     EXPECT_TRUE(a.Oye("DISCONNECTED"));
     EXPECT_TRUE(b.Oye("DISCONNECTED"));
+
+    // A UI frame the chat marks with KISS command 1 goes on the air as data.
+    const QByteArray ui =
+        Direccion("CQ", 0, false) + Direccion("N0CALL", 1, true) + "\x03\xF0" + "CQ CQ de N0CALL-1";
+    a.Marcar();
+    oidoB.clear(); // the session's frames heard by B reach its KISS clients too
+    kissDeA.write('\xC0' + QByteArray(1, '\x01') + ui + '\xC0');
+    ASSERT_TRUE(Esperar([&] { return oidoB.contains(ui); }, 10000)) << oidoB.toHex().toStdString();
+    EXPECT_EQ(oidoB, '\xC0' + QByteArray(1, '\x00') + ui + '\xC0');
+    EXPECT_TRUE(a.Oye("PTT OFF")) << "its transmission is keyed as well";
 
     // Station B goes off the air in the middle of a transfer: A hears of it
     // when the TNC gives up (FRACK 2 x RETRY 3 and a little), B's modem at once.

@@ -50,6 +50,12 @@ AgwModem::AgwModem(AgwConfig config, QObject* parent)
         m_ptt = false;
         reply("PTT OFF");
     });
+    m_closeLimit.setSingleShot(true);
+    connect(&m_closeLimit, &QTimer::timeout, this, [this] {
+        note(QStringLiteral("the TNC never reported the disconnect"));
+        linkDown();
+        reply("DISCONNECTED");
+    });
     m_shutdownLimit.setSingleShot(true);
     connect(&m_shutdownLimit, &QTimer::timeout, this, [this] {
         if (auto done = std::exchange(m_shutdownDone, nullptr)) done();
@@ -367,6 +373,7 @@ void AgwModem::linkDown()
     m_sentTotal = m_ackedTotal = 0;
     m_reported = 0;
     m_poll.stop();
+    m_closeLimit.stop();
     if (m_data && m_data->bytesAvailable() > 0) m_data->readAll(); // for the link just ended
 }
 
@@ -375,6 +382,7 @@ void AgwModem::endLink()
     if (m_link == Link::Idle || m_link == Link::Closing) return;
     m_link = Link::Closing;
     m_pending.clear();
+    m_closeLimit.start(kCloseLimitMs);
     toTnc(agw::Disconnect(str(m_own), str(m_far)));
 }
 
@@ -429,6 +437,9 @@ void AgwModem::reportBuffer()
 // passed.
 void AgwModem::transmitted(const agw::Frame& f)
 {
+    const std::string head = f.data.substr(0, f.data.find('\r'));
+    note(QStringLiteral("TNC sends") +
+         QString::fromLatin1(head.data(), qsizetype(head.size())).replace(u'\0', u' '));
     const qint64 now = m_clock.elapsed();
     const auto air = qint64(double(f.data.size()) * kMsPerByte);
     if (!m_ptt) {

@@ -71,6 +71,8 @@ class AgwModem : public QObject {
 public:
     static constexpr int kRetryMs = 1000;
     static constexpr int kPollMs = 500;
+    // A disconnect the TNC never reports ends here (its own retries end sooner).
+    static constexpr int kCloseLimitMs = 120'000;
     static constexpr int kWindowFrames = 64;
     static constexpr qint64 kMaxPending = 64 * 1024;
     static constexpr qint64 kMaxUnread = 32 * 1024 * 1024;
@@ -153,6 +155,7 @@ private:
     std::deque<quint64> m_asked;  // m_sentTotal at each 'Y' not yet answered
     qint64 m_reported = 0;        // the last BUFFER figure
     QTimer m_poll;
+    QTimer m_closeLimit;
 
     bool m_ptt = false;
     qint64 m_pttEndMs = 0;
