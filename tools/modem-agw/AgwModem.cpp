@@ -440,8 +440,11 @@ void AgwModem::transmitted(const agw::Frame& f)
     const std::string head = f.data.substr(0, f.data.find('\r'));
     note(QStringLiteral("TNC sends") +
          QString::fromLatin1(head.data(), qsizetype(head.size())).replace(u'\0', u' '));
+    // The report is a monitor line, then CR and the frame's information.
+    const std::size_t cr = f.data.find('\r');
+    const std::size_t info = cr == std::string::npos ? 0 : f.data.size() - cr - 1;
     const qint64 now = m_clock.elapsed();
-    const auto air = qint64(double(f.data.size()) * kMsPerByte);
+    const auto air = qint64(double(info + kFrameOverhead) * kMsPerByte);
     if (!m_ptt) {
         m_ptt = true;
         m_pttEndMs = now + kPreambleMs;

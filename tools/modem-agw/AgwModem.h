@@ -10,7 +10,9 @@
 //               [VIA d1 [d2]]" when the link is up, "DISCONNECTED" when
 //               nobody answers. A station calling us is reported as
 //               "CONNECTED far own".
-//   ABORT       the TNC's disconnect, then "DISCONNECTED"
+//   ABORT       the TNC's disconnect, then "DISCONNECTED" when the TNC reports
+//               the link down (during a call, a TNC may go on calling until
+//               its retries run out)
 // Reports: "BUFFER n" = data-port bytes the far station has not yet
 // acknowledged, whenever n changes; "PTT ON"/"PTT OFF" around the TNC's own
 // transmissions, as seen in its monitor reports.
@@ -81,6 +83,8 @@ public:
     static constexpr double kMsPerByte = 8.0 * 1000.0 / 1200.0 * 1.03;
     static constexpr int kPreambleMs = 300;
     static constexpr int kTailMs = 100;
+    // Addresses, control, PID, FCS and flags around a frame's information.
+    static constexpr std::size_t kFrameOverhead = 20;
 
     explicit AgwModem(AgwConfig config, QObject* parent = nullptr);
     ~AgwModem() override;
