@@ -33,8 +33,11 @@ AgwModem::AgwModem(AgwConfig config, QObject* parent)
     // Queued: a loss found inside a write must not change the state under it.
     connect(&m_agw, &QTcpSocket::disconnected, this, &AgwModem::agwLost, Qt::QueuedConnection);
     connect(&m_tncKiss, &QTcpSocket::readyRead, this, [this] {
-        for (const QByteArray& frame : m_kissFromTnc.feed(m_tncKiss.readAll()))
+        // One frame per chunk, as the chat reads them.
+        for (const QByteArray& frame : m_kissFromTnc.feed(m_tncKiss.readAll())) {
             send(m_kiss, frame);
+            if (m_kiss) m_kiss->flush();
+        }
     });
     connect(&m_tncKiss, &QTcpSocket::connected, this, [this] {
         m_kissFromTnc.reset();
@@ -131,6 +134,7 @@ void AgwModem::accept(Port port)
             connect(socket, &QTcpSocket::readyRead, this, &AgwModem::readHostData);
             break;
         case Port::Kiss:
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             m_kissFromHost.reset();
             connect(socket, &QTcpSocket::readyRead, this, &AgwModem::readHostKiss);
             break;
