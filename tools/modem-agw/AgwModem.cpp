@@ -329,6 +329,8 @@ void AgwModem::handle(const agw::Frame& f)
             QByteArray line = "CONNECTED " + m_own.toLatin1() + ' ' + m_far.toLatin1();
             if (!m_digis.isEmpty()) line += " VIA " + m_digis.join(u' ').toLatin1();
             reply(line);
+        } else if (m_link == Link::Closing && from == m_far) {
+            // Up just as it was ended here: the disconnect is on its way.
         } else if (m_link == Link::Idle && m_command && m_data) {
             m_own = to;
             m_far = from;
