@@ -14,75 +14,17 @@
 
 #include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
+#include "ParDirewolf.h"
 #include "QtImprimir.h"
 
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 using namespace kolt;
 using test::Esperar;
 using test::EstacionDePrueba;
-using test::PuertoLibre;
+using test::ParDirewolf;
 
 namespace {
-
-const QString kRig = QStringLiteral(KOLT_INTEROP_DIR);
-const QString kScript = kRig + QStringLiteral("/direwolf-pair.sh");
-
-// The two TNCs, started for one test and always stopped with it.
-class ParDirewolf {
-public:
-    ~ParDirewolf()
-    {
-        if (!m_arrancado) return;
-        QProcess parar;
-        parar.start(kScript, {QStringLiteral("stop"), m_dir.path()});
-        parar.waitForFinished(20000);
-    }
-
-    bool Arrancar(QString* error)
-    {
-        for (int intento = 0; intento < 3; ++intento) { // a free port may be taken meanwhile
-            QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("DW_PAIR_LIMIT"), QStringLiteral("120")); // if we die
-            p.setProcessEnvironment(env);
-            p.start(kScript, {QStringLiteral("start"), m_dir.path(), QString::number(PuertoLibre()),
-                              QString::number(PuertoLibre())});
-            if (!p.waitForFinished(40000)) {
-                p.kill();
-                p.waitForFinished(5000);
-            }
-            m_arrancado = true; // stop whatever may be left, whatever start said
-            const QString salida = QString::fromLocal8Bit(p.readAllStandardOutput());
-            *error = QString::fromLocal8Bit(p.readAllStandardError());
-            if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) continue;
-            for (const QString& linea : salida.split(QLatin1Char('\n'))) {
-                if (linea.startsWith(QLatin1String("KISS_A_PORT=")))
-                    puertoA = static_cast<quint16>(linea.mid(12).toUInt());
-                if (linea.startsWith(QLatin1String("KISS_B_PORT=")))
-                    puertoB = static_cast<quint16>(linea.mid(12).toUInt());
-            }
-            if (puertoA && puertoB) return true;
-        }
-        return false;
-    }
-
-    QString Registro(const char* nombre) const
-    {
-        QFile f(m_dir.filePath(QString::fromLatin1(nombre)));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-    }
-
-    quint16 puertoA = 0;
-    quint16 puertoB = 0;
-
-private:
-    QTemporaryDir m_dir;
-    bool m_arrancado = false;
-};
 
 // A loopback relay in front of TNC A that keeps every byte the station
 // writes: what went on the wire, not what the test thinks was sent.
@@ -133,13 +75,7 @@ std::vector<broadcast::TramaKISS> Tramas(const QByteArray& flujo)
 
 TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
 {
-    const bool hayRig = QFileInfo(kScript).isExecutable();
-    const QString direwolf = qEnvironmentVariable("DIREWOLF", QStringLiteral("direwolf"));
-    const bool hayDirewolf =
-        !QStandardPaths::findExecutable(direwolf).isEmpty() || QFileInfo(direwolf).isExecutable();
-    if (!hayRig || !hayDirewolf) {
-        const std::string falta = !hayRig ? "the interop rig " + kScript.toStdString()
-                                          : std::string("the direwolf program (install-deps.sh)");
+    if (const std::string falta = ParDirewolf::Falta(); !falta.empty()) {
         if (qEnvironmentVariableIsSet("CI")) FAIL() << "missing on CI: " << falta;
         GTEST_SKIP() << "interop test skipped: missing " << falta;
     }

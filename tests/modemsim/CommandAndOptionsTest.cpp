@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace kolt::modem;
 using namespace kolt::modemsim;
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace kolt::modem;
 using namespace kolt::modemsim;
 
 namespace {

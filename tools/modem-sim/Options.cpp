@@ -1,11 +1,11 @@
 #include "Options.h"
 
+#include "HostPorts.h"
+
 #include "config/Callsign.h"
-#include "config/IniText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 
 #include <optional>
 
@@ -13,9 +13,6 @@ namespace kolt::modemsim {
 
 namespace {
 
-constexpr quint16 kDefaultCommandPort = 8300;
-constexpr quint16 kDefaultKissPort = 8100;
-constexpr qint64 kMaxIniBytes = 1024 * 1024;
 const char* const kDefaultCall = "N0CALL-1";
 const char* const kDefaultRobot = "N0CALL-2";
 
@@ -57,26 +54,8 @@ bool ParseStationSpec(const QString& text, StationSpec& out)
 
 StationSpec StationFromIni(const QString& iniPath)
 {
-    StationSpec spec{QString::fromLatin1(kDefaultCall),
-                     {kDefaultCommandPort, true, kDefaultKissPort}};
-    QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly)) return spec;
-    const QByteArray bytes = file.read(kMaxIniBytes);
-    const config::IniText ini(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    auto value = [&](const char* key) {
-        return QString::fromStdString(ini.get("Setup", key).value_or(std::string()));
-    };
-
-    // The host picks its port by mode the same way: HF, SAT, anything else FM.
-    const QString mode = QString::fromStdString(ini.get("Setup", "KOLT Mode").value_or("KOLTHF"));
-    const char* portKey = mode == u"KOLTHF"    ? "HF TCP Port"
-                          : mode == u"KOLTSAT" ? "SAT TCP Port"
-                                               : "FM TCP Port";
-    if (const auto port = number(value(portKey), 1, 65534)) spec.ports.command = quint16(*port);
-    if (const auto kiss = number(value("KISS TCP Port"), 1, 65535))
-        spec.ports.kissPort = quint16(*kiss);
-    if (const auto call = validCall(value("My Callsign"))) spec.call = *call;
-    return spec;
+    const modem::HostPorts host = modem::HostPortsFromIni(iniPath);
+    return {host.call, {host.command, true, host.kiss}};
 }
 
 ParsedOptions ParseOptions(const QStringList& arguments, const QString& iniPath)

@@ -1,12 +1,12 @@
 #include "PortStation.h"
 
+#include "HostPorts.h"
+
 namespace kolt::modemsim {
 
-namespace {
-
-constexpr int kPairAttempts = 64;
-
-} // namespace
+using modem::LineEvent;
+using modem::LineSplitter;
+using modem::ModemCommand;
 
 const char* PortStation::portName(Port port)
 {
@@ -48,24 +48,9 @@ bool PortStation::listen(const QHostAddress& address, const StationPorts& ports,
     return true;
 }
 
-// The host finds the data port at the command port + 1, so the two are
-// bound as a pair; asked for any port, look for a free pair.
 bool PortStation::listenPair(const QHostAddress& address, quint16 command, QString* error)
 {
-    const int attempts = command == 0 ? kPairAttempts : 1;
-    for (int i = 0; i < attempts; ++i) {
-        if (!m_commandServer.listen(address, command)) {
-            *error = QStringLiteral("command port %1: %2")
-                         .arg(command)
-                         .arg(m_commandServer.errorString());
-            return false;
-        }
-        const quint16 chosen = m_commandServer.serverPort();
-        if (chosen < 65535 && m_dataServer.listen(address, chosen + 1)) return true;
-        *error = QStringLiteral("data port %1: %2").arg(chosen + 1).arg(m_dataServer.errorString());
-        m_commandServer.close();
-    }
-    return false;
+    return modem::ListenPair(m_commandServer, m_dataServer, address, command, error);
 }
 
 QPointer<QTcpSocket>& PortStation::client(Port port)
@@ -137,7 +122,7 @@ void PortStation::readCommands()
             continue;
         }
         note(QStringLiteral("-> ") + QString::fromLatin1(e.text));
-        execute(ParseCommand(e.text));
+        execute(modem::ParseCommand(e.text));
     }
 }
 

@@ -69,7 +69,7 @@ private:
     void readCommands();
     void readData();
     void readKiss();
-    void execute(const ModemCommand& command);
+    void execute(const modem::ModemCommand& command);
     void reply(const QByteArray& line);
     void send(QTcpSocket* socket, QByteArrayView bytes);
     void note(const QString& what) const;
@@ -81,8 +81,8 @@ private:
     QPointer<QTcpSocket> m_command;
     QPointer<QTcpSocket> m_data;
     QPointer<QTcpSocket> m_kiss;
-    LineSplitter m_lines;
-    KissSplitter m_kissFrames;
+    modem::LineSplitter m_lines;
+    modem::KissSplitter m_kissFrames;
 };
 
 } // namespace kolt::modemsim

@@ -17,7 +17,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 struct ModemCommand {
     enum class Kind { Wrong, MyCall, ChatOn, Bandwidth, Connect, Abort };
@@ -33,4 +33,4 @@ struct ModemCommand {
 // One line without its line end, 8-bit text.
 ModemCommand ParseCommand(QByteArrayView line);
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem

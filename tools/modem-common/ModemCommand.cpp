@@ -4,7 +4,7 @@
 
 #include <QRegularExpression>
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 namespace {
 
@@ -57,4 +57,4 @@ ModemCommand ParseCommand(QByteArrayView line)
     return c;
 }
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem

@@ -1,6 +1,6 @@
 #include "LineSplitter.h"
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 namespace {
 
@@ -57,4 +57,4 @@ void LineSplitter::reset()
     m_line.clear();
 }
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem

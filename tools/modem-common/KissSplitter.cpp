@@ -1,6 +1,6 @@
 #include "KissSplitter.h"
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 QList<QByteArray> KissSplitter::feed(QByteArrayView chunk)
 {
@@ -38,4 +38,4 @@ void KissSplitter::reset()
     m_frame.clear();
 }
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem

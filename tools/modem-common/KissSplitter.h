@@ -16,7 +16,7 @@
 #include <QByteArrayView>
 #include <QList>
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 inline constexpr char kFend = '\xC0';
 
@@ -40,4 +40,4 @@ private:
     int m_oversized = 0;
 };
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem

@@ -15,7 +15,7 @@
 #include <QByteArrayView>
 #include <QList>
 
-namespace kolt::modemsim {
+namespace kolt::modem {
 
 struct LineEvent {
     enum class Kind { Line, Oversize };
@@ -41,4 +41,4 @@ private:
     QByteArray m_line;
 };
 
-} // namespace kolt::modemsim
+} // namespace kolt::modem
