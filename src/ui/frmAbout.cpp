@@ -21,6 +21,7 @@ frmAbout::frmAbout(QWidget* parent)
 
     auto* icono = new QLabel(this);
     icono->setPixmap(IconoPrograma().pixmap(64, 64));
+    icono->setAccessibleName(QStringLiteral("Program icon"));
     auto* nombre = new QLabel(QStringLiteral("KOLT Chat"), this);
     QFont grande = nombre->font();
     grande.setPointSizeF(grande.pointSizeF() * 1.8);

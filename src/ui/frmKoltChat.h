@@ -21,6 +21,7 @@ class Estacion;
 
 namespace kolt::ui {
 
+class Anunciador;
 class PanelEstado;
 
 class frmKoltChat : public QMainWindow {
@@ -46,6 +47,8 @@ public:
 
     // Hooks for the subsystems' own windows and operations.
     QAction* AgregarAccion(const QString& nombre, QAction* accion);
+    // Typing goes back to the transmit box (after a send, when a dialog closes).
+    void VolverATransmision();
 
 signals:
     void enviarPulsado(); // the Send button, or Enter while it is visible
@@ -60,6 +63,7 @@ private:
     void CrearMenus();
     void CrearControles();
     void CrearBarraEstado();
+    void PrepararTeclado();
     void Disponer();
     void RedibujarControles();
     void RedibujarPaneles();
@@ -77,6 +81,7 @@ private:
     QLabel* m_lblWait = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QHash<int, PanelEstado*> m_paneles;
+    Anunciador* m_anunciador = nullptr;
     bool m_cerrado = false;
     bool m_sincronizando = false;
 };
