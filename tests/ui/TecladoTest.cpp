@@ -37,25 +37,24 @@ namespace {
 
 // Every presented interface under `i` that is not a bare container and has
 // no name, as "objectName (role)".
-void SinNombre(QAccessibleInterface* i, QStringList& faltan)
+QStringList SinNombre(QAccessibleInterface* i)
 {
-    if (!i || i->state().invisible) return;
+    QStringList faltan;
+    if (!i || i->state().invisible) return faltan;
     const QAccessible::Role rol = i->role();
-    const bool contenedor = rol == QAccessible::Client || rol == QAccessible::Separator ||
-                            rol == QAccessible::ScrollBar;
-    if (!contenedor && i->text(QAccessible::Name).trimmed().isEmpty())
+    if (rol != QAccessible::Client && rol != QAccessible::Separator &&
+        rol != QAccessible::ScrollBar && i->text(QAccessible::Name).trimmed().isEmpty())
         faltan << QStringLiteral("%1 (role 0x%2)")
-                      .arg(i->object() ? i->object()->objectName() : QStringLiteral("?"))
-                      .arg(int(rol), 0, 16);
+                      .arg(i->object() ? i->object()->objectName() : QString())
+                      .arg(rol, 0, 16);
     for (int k = 0; k < i->childCount(); ++k)
-        SinNombre(i->child(k), faltan);
+        faltan += SinNombre(i->child(k));
+    return faltan;
 }
 
 QStringList SinNombre(QWidget* w)
 {
-    QStringList faltan;
-    SinNombre(QAccessible::queryAccessibleInterface(w), faltan);
-    return faltan;
+    return SinNombre(QAccessible::queryAccessibleInterface(w));
 }
 
 QString Nombre(QObject* o)
