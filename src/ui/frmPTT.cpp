@@ -81,6 +81,7 @@ void frmPTT::PrepararTeclado()
     m_lblModel->setBuddy(m_cboModelos);
     m_lblBauds->setBuddy(m_cboBaudios);
     m_lblIcomAddress->setBuddy(m_txtIcomAddress);
+    m_lblPuerto->setBuddy(m_cboCATCOM->isHidden() ? m_cboPTTCOM : m_cboCATCOM);
     QRadioButton* metodo = m_optCAT;
     for (QRadioButton* o : {m_optCAT, m_optCOM, m_optVOX})
         if (o->isChecked()) metodo = o;
