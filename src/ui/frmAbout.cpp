@@ -49,6 +49,7 @@ frmAbout::frmAbout(QWidget* parent)
     todo->addLayout(arriba);
     todo->addWidget(cmdOK, 0, Qt::AlignRight);
     setFixedSize(sizeHint());
+    cmdOK->setFocus(); // its only control: Enter, Space or Escape close it
 }
 
 } // namespace kolt::ui

@@ -288,9 +288,12 @@ TEST_F(SesionTeclado, KeysAloneCallCqBroadcastConfigureConnectChatSendAFileAndSt
     QWidget* ayuda = QApplication::activePopupWidget();
     ASSERT_NE(ayuda, nullptr);
     QTest::keyClick(ayuda, Qt::Key_Up);
-    EXPECT_TRUE(ConDialogo<ui::frmAbout>(
-        [&] { QTest::keyClick(ayuda, Qt::Key_Return); },
-        [](ui::frmAbout& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Escape); }));
+    EXPECT_TRUE(ConDialogo<ui::frmAbout>([&] { QTest::keyClick(ayuda, Qt::Key_Return); },
+                                         [](ui::frmAbout& d) {
+                                             ASSERT_NE(d.focusWidget(), nullptr)
+                                                 << "Close has the focus";
+                                             QTest::keyClick(d.focusWidget(), Qt::Key_Escape);
+                                         }));
     EXPECT_TRUE(Esperar(enTX));
 
     // Connect: the dialog opens in the station to call; Enter calls it.
