@@ -144,6 +144,7 @@ private:
     void ArrancarModemSiProcede();
     QString RutaModemDelModo() const;
 
+    bool m_enlaceAnunciado = false; // the link state the operator last heard
     Entorno m_entorno;
     config::Configuracion m_config;
     ModeloVentana m_modelo;

@@ -45,6 +45,13 @@ void Estacion::ReiniciarEnlace()
 
 void Estacion::ActualizarEstado()
 {
+    // Heard at once, while the operator may be typing: the link came up or went down.
+    const bool enlazado = SocketsArriba() && m_enlace.enlazado;
+    if (enlazado != m_enlaceAnunciado) {
+        m_enlaceAnunciado = enlazado;
+        m_modelo.Anunciar((enlazado ? QStringLiteral("Link up: ") : QStringLiteral("Link down: ")) +
+                          m_enlace.Texto());
+    }
     const auto mostrarDesconectado = [this] {
         m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
         m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);

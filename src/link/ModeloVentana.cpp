@@ -40,6 +40,7 @@ void ModeloVentana::AgregarRecepcionCortando(const QString& texto, qsizetype max
         return;
     }
     m_recepcion += texto;
+    emit recepcionAgregada(texto);
     m_recepcion = m_recepcion.right(maximo);
     emit recepcionReemplazada();
 }

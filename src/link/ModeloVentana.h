@@ -91,9 +91,15 @@ public:
     // Asks the window to put the keyboard focus in the transmit box.
     void EnfocarTransmision() { emit focoTransmision(); }
 
+    // Something the operator must hear at once, wherever the focus is (a
+    // link up or down, a file received or not saved).
+    void Anunciar(const QString& texto) { emit anuncio(texto); }
+
 signals:
     void recepcionAgregada(const QString& texto); // appended at the end
-    void recepcionReemplazada();                  // cut or cleared: redraw whole
+    // Cut or cleared: redraw whole. A cut follows the recepcionAgregada of
+    // the text that caused it, so the new text can be shown as appended.
+    void recepcionReemplazada();
     void transmisionCambiada();
     void controlesCambiados();
     void panelesCambiados();
@@ -102,6 +108,7 @@ signals:
     void aspectoCambiado(); // font or colours
     void geometriaCambiada();
     void focoTransmision();
+    void anuncio(const QString& texto);
 
 private:
     QString m_recepcion;

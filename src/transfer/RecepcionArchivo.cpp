@@ -93,23 +93,26 @@ TransferenciaArchivos::ProcesarArchivoRecibido(Marcador marcador,
 void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& tasa)
 {
     CanalDatos& canal = m_estacion.canalDatos();
+    // A file that was not saved is told on the screen and heard as it is.
+    const auto noGuardado = [&](const QString& motivo) {
+        canal.MostrarMensaje(kFinLinea + motivo + kFinLinea);
+        m_estacion.modelo().Anunciar(motivo);
+    };
     if (r.carga != EstadoCarga::Ok) {
-        canal.MostrarMensaje(kFinLinea +
-                             QStringLiteral("File arrived damaged and was not saved: ") +
-                             MotivoDano(r.carga) + QLatin1Char('.') + kFinLinea);
+        noGuardado(QStringLiteral("File arrived damaged and was not saved: ") +
+                   MotivoDano(r.carga) + QLatin1Char('.'));
         return;
     }
     const QString seguro = NombreSeguro(r.recibido);
     switch (r.guardado.estado) {
     case Guardado::Estado::SinCarpeta:
-        canal.MostrarMensaje(
-            kFinLinea + EntreComillas(seguro) + QStringLiteral(" not saved: the download folder ") +
-            EntreComillas(QDir::toNativeSeparators(m_estacion.config().downloadFolder)) +
-            QStringLiteral(" does not exist.") + kFinLinea);
+        noGuardado(EntreComillas(seguro) + QStringLiteral(" not saved: the download folder ") +
+                   EntreComillas(QDir::toNativeSeparators(m_estacion.config().downloadFolder)) +
+                   QStringLiteral(" does not exist."));
         return;
     case Guardado::Estado::Fallo:
-        canal.MostrarMensaje(kFinLinea + EntreComillas(seguro) + QStringLiteral(" not saved: ") +
-                             r.guardado.error + QLatin1Char('.') + kFinLinea);
+        noGuardado(EntreComillas(seguro) + QStringLiteral(" not saved: ") + r.guardado.error +
+                   QLatin1Char('.'));
         return;
     case Guardado::Estado::Guardado: break;
     }
@@ -130,6 +133,7 @@ void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& 
                  QStringLiteral(" already exists in the download folder; the new file is ") +
                  EntreComillas(nombre) + QLatin1Char('.') + kFinLinea;
     canal.MostrarMensaje(texto);
+    m_estacion.modelo().Anunciar(QStringLiteral("File received: ") + EntreComillas(nombre));
 }
 
 } // namespace kolt::transfer

@@ -21,6 +21,7 @@ frmAbout::frmAbout(QWidget* parent)
 
     auto* icono = new QLabel(this);
     icono->setPixmap(IconoPrograma().pixmap(64, 64));
+    icono->setAccessibleName(QStringLiteral("Program icon"));
     auto* nombre = new QLabel(QStringLiteral("KOLT Chat"), this);
     QFont grande = nombre->font();
     grande.setPointSizeF(grande.pointSizeF() * 1.8);
@@ -48,6 +49,7 @@ frmAbout::frmAbout(QWidget* parent)
     todo->addLayout(arriba);
     todo->addWidget(cmdOK, 0, Qt::AlignRight);
     setFixedSize(sizeHint());
+    cmdOK->setFocus(); // its only control: Enter, Space or Escape close it
 }
 
 } // namespace kolt::ui

@@ -3,6 +3,7 @@
 #include "broadcast/DialogoBroadcast.h"
 #include "broadcast/EnlaceKISS.h"
 #include "link/Estacion.h"
+#include "ui/Accesibilidad.h"
 #include "ui/Iconos.h"
 #include "ui/frmKoltChat.h"
 
@@ -96,6 +97,16 @@ frmBroadcast::frmBroadcast(link::Estacion& estacion, QWidget* parent)
             &frmBroadcast::close);
     Recolorear();
     AlCambiarMensaje();
+
+    Nombrar(m_txtMensaje, QStringLiteral("Message"),
+            QStringLiteral("The message to ALL, up to 500 characters; Enter sends it"));
+    Nombrar(m_cmdEnviar, QStringLiteral("Send Broadcast message"), m_cmdEnviar->toolTip());
+    Nombrar(m_cboVia1, QStringLiteral("Via1"), QStringLiteral("First digipeater"));
+    Nombrar(m_cboVia2, QStringLiteral("Via2"), QStringLiteral("Second digipeater"));
+    m_lblNumeroCaracteres->setAccessibleDescription(QStringLiteral("Characters of the message"));
+    m_lblVia1->setBuddy(m_cboVia1);
+    m_lblVia2->setBuddy(m_cboVia2);
+    OrdenTabulacion({m_txtMensaje, m_cmdEnviar, m_cboVia1, m_cboVia2});
     m_txtMensaje->setFocus();
 }
 
@@ -170,8 +181,12 @@ void EngancharBroadcast(frmKoltChat& ventana, link::Estacion& estacion)
                      [&estacion] { estacion.kiss().AccionCQ(); });
     QObject::connect(ventana.accion(QStringLiteral("mnuBroadcast")), &QAction::triggered, &ventana,
                      [&ventana, &estacion, dialogo] {
-                         if (!*dialogo || (*dialogo)->cerrado())
+                         if (!*dialogo || (*dialogo)->cerrado()) {
                              *dialogo = new frmBroadcast(estacion, &ventana);
+                             QObject::connect(*dialogo, &QDialog::finished, &ventana, [&ventana] {
+                                 if (ventana.isVisible()) ventana.VolverATransmision();
+                             });
+                         }
                          (*dialogo)->show();
                          (*dialogo)->raise();
                          (*dialogo)->activateWindow();

@@ -1,6 +1,7 @@
 #include "ui/frmConnect.h"
 
 #include "link/Estacion.h"
+#include "ui/Accesibilidad.h"
 #include "ui/Iconos.h"
 #include "ui/frmKoltChat.h"
 
@@ -82,6 +83,28 @@ frmConnect::frmConnect(link::Estacion& estacion, QWidget* parent)
             if (campo == CampoConectar::Via2) m_lblVia2->setVisible(*visible);
         }
     }
+    PrepararTeclado(label1);
+}
+
+// The fields in reading order, each named as its label reads; the dialog
+// opens in the station to call.
+void frmConnect::PrepararTeclado(QLabel* label1)
+{
+    QComboBox* destino = combo(CampoConectar::HF);
+    for (CampoConectar campo : {CampoConectar::HF, CampoConectar::FM, CampoConectar::SAT}) {
+        Nombrar(combo(campo), QStringLiteral("Connect with"),
+                QStringLiteral("The station to call"));
+        if (!combo(campo)->isHidden()) destino = combo(campo);
+    }
+    Nombrar(combo(CampoConectar::Via1), QStringLiteral("Via1"), QStringLiteral("First digipeater"));
+    Nombrar(combo(CampoConectar::Via2), QStringLiteral("Via2"),
+            QStringLiteral("Second digipeater"));
+    label1->setBuddy(destino);
+    m_lblVia1->setBuddy(combo(CampoConectar::Via1));
+    m_lblVia2->setBuddy(combo(CampoConectar::Via2));
+    OrdenTabulacion({combo(CampoConectar::HF), combo(CampoConectar::FM), combo(CampoConectar::SAT),
+                     combo(CampoConectar::Via1), combo(CampoConectar::Via2), m_cmdConnect});
+    destino->setFocus();
 }
 
 frmConnect::~frmConnect()
@@ -136,6 +159,7 @@ void EngancharConectar(frmKoltChat& ventana, link::Estacion& estacion)
                          if (!link::PuedeAbrirConectar(estacion)) return;
                          frmConnect dialogo(estacion, &ventana);
                          dialogo.exec();
+                         ventana.VolverATransmision();
                      });
 }
 

@@ -40,6 +40,7 @@ protected:
 
 private:
     void PulsarConectar();
+    void PrepararTeclado(QLabel* label1);
     void Validar(link::CampoConectar campo);
 
     link::DialogoConectar m_logica;

@@ -4,6 +4,7 @@
 #include "link/Estacion.h"
 #include "transfer/CanalDatos.h"
 #include "transfer/TransferenciaArchivos.h"
+#include "ui/Accesibilidad.h"
 #include "ui/Disposicion.h"
 #include "ui/Iconos.h"
 #include "ui/PanelEstado.h"
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QWindow>
@@ -57,6 +59,7 @@ QFont FuenteChat(int puntos)
 frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     : QMainWindow(parent), m_estacion(estacion), m_modelo(estacion.modelo())
 {
+    InstalarAccesibilidad(); // before any control is asked for its interface
     setObjectName(QStringLiteral("frmKoltChat"));
     setWindowIcon(IconoPrograma());
     CrearMenus();
@@ -64,8 +67,10 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     CrearBarraEstado();
     EngancharBroadcast(*this, estacion);
     EngancharConectar(*this, estacion);
-    connect(this, &frmKoltChat::enviarPulsado, this,
-            [this] { m_estacion.canalDatos().EnviarTexto(); });
+    connect(this, &frmKoltChat::enviarPulsado, this, [this] {
+        m_estacion.canalDatos().EnviarTexto();
+        VolverATransmision();
+    });
     EngancharSetup(*this, estacion);
 
     connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,
@@ -99,6 +104,7 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     RedibujarControles();
     RedibujarPaneles();
     RedibujarAspecto();
+    PrepararTeclado();
     const double dpi = Dpi();
     resize(APixeles(kAnchoMinimo, dpi), APixeles(kAltoMinimo, dpi));
 }
@@ -135,6 +141,7 @@ void frmKoltChat::CrearMenus()
             &QAction::triggered, this, [this] {
                 frmPTT ptt(m_estacion, this);
                 ptt.exec();
+                VolverATransmision();
             });
     QMenu* size = settings->addMenu(QStringLiteral("Font Size"));
     size->setObjectName(QStringLiteral("mnuSize"));
@@ -194,6 +201,7 @@ void frmKoltChat::CrearMenus()
             &QAction::triggered, this, [this] {
                 frmAbout acerca(this);
                 acerca.exec();
+                VolverATransmision();
             });
 }
 
@@ -269,6 +277,63 @@ void frmKoltChat::CrearBarraEstado()
     }
 }
 
+// Keys for every item, none of which typing in the transmit box uses: no
+// bare letters, no editing keys (Ctrl+A, C, D, E, K, U, V, X, Z...), and
+// Enter keeps sending. A disabled or hidden item's key does nothing, as
+// its click does.
+void frmKoltChat::PrepararTeclado()
+{
+    const std::pair<const char*, QKeySequence> teclas[] = {
+        {"mnuSetup", QKeySequence(Qt::CTRL | Qt::Key_Comma)}, // the desktops' Preferences key
+        {"mnuPTT", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {"mnuSize10", QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {"mnuSize11", QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {"mnuSize12", QKeySequence(Qt::CTRL | Qt::Key_3)},
+        {"mnuSize16", QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {"mnuSize20", QKeySequence(Qt::CTRL | Qt::Key_5)},
+        {"mnuColorNegro", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)},
+        {"mnuColorBlanco", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+        {"mnuConnect", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {"mnuCQ", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q)},
+        {"mnuBroadcast", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)},
+        {"mnuStop", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+        {"mnuClear", QKeySequence(Qt::CTRL | Qt::Key_L)}, // "clear screen" of terminals
+        {"mnuSendFile", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+        {"mnuGuide", QKeySequence(Qt::Key_F1)}, // help
+    };
+    for (const auto& [nombre, tecla] : teclas)
+        if (QAction* a = accion(QString::fromLatin1(nombre))) a->setShortcut(tecla);
+
+    // F10 opens the menu bar as on the desktops that use it; Alt alone
+    // already does where the style navigates the bar with it.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty())
+            menuBar()->setActiveAction(menuBar()->actions().first());
+    });
+
+    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
+    statusBar()->setAccessibleName(QStringLiteral("Status bar"));
+    Nombrar(m_txtMainChat, QStringLiteral("RX Screen"),
+            QStringLiteral("The conversation: received lines, sent lines, links and transfers"));
+    Nombrar(m_txtTXChat, QStringLiteral("TX Screen"),
+            QStringLiteral("The text to send; Enter sends it"));
+    Nombrar(m_cmdEnviar, QStringLiteral("Send text"), m_cmdEnviar->toolTip());
+    Nombrar(m_progressBar, QStringLiteral("Transfer progress"));
+    m_cmdEnviar->setFocusPolicy(Qt::TabFocus);
+    OrdenTabulacion({m_txtMainChat, m_txtTXChat, m_cmdEnviar});
+
+    m_anunciador = new Anunciador(centralWidget());
+    connect(&m_modelo, &link::ModeloVentana::anuncio, m_anunciador, &Anunciador::Anunciar);
+    m_txtTXChat->setFocus();
+}
+
+void frmKoltChat::VolverATransmision()
+{
+    activateWindow();
+    m_txtTXChat->setFocus();
+}
+
 QWidget* frmKoltChat::panel(Panel p) const
 {
     return m_paneles.value(static_cast<int>(p));
@@ -290,8 +355,15 @@ void frmKoltChat::RedibujarControles()
 
 void frmKoltChat::RedibujarPaneles()
 {
-    for (Panel p : link::kPaneles)
-        m_paneles.value(static_cast<int>(p))->Mostrar(m_modelo.panel(p));
+    for (Panel p : link::kPaneles) {
+        PanelEstado* panel = m_paneles.value(static_cast<int>(p));
+        const link::EstadoPanel estado = m_modelo.panel(p);
+        panel->Mostrar(estado);
+        // Setting the same name again would have the reader repeat it.
+        const QString nombre = NombrePanel(p, estado);
+        if (panel->accessibleName() != nombre) panel->setAccessibleName(nombre);
+        panel->setAccessibleDescription(DescripcionPanel(estado));
+    }
 }
 
 void frmKoltChat::RedibujarAspecto()
@@ -317,7 +389,20 @@ void frmKoltChat::AgregarRecepcion(const QString& texto)
 
 void frmKoltChat::ReemplazarRecepcion()
 {
-    m_txtMainChat->setPlainText(ParaPantalla(m_modelo.textoRecepcion()));
+    // A cut comes right after the text that caused it was appended: only the
+    // oldest text goes, so that what is new reaches a screen reader as
+    // inserted text, not as a whole new screen.
+    const QString nuevo = ParaPantalla(m_modelo.textoRecepcion());
+    const QString actual = m_txtMainChat->toPlainText();
+    if (!nuevo.isEmpty() && actual.size() > nuevo.size() && actual.endsWith(nuevo)) {
+        QTextCursor c(m_txtMainChat->document());
+        c.setPosition(static_cast<int>(actual.size() - nuevo.size()), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        m_txtMainChat->moveCursor(QTextCursor::End);
+        m_txtMainChat->ensureCursorVisible();
+        return;
+    }
+    m_txtMainChat->setPlainText(nuevo);
     m_txtMainChat->moveCursor(QTextCursor::End);
     m_txtMainChat->ensureCursorVisible();
 }

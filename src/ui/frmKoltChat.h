@@ -21,6 +21,7 @@ class Estacion;
 
 namespace kolt::ui {
 
+class Anunciador;
 class PanelEstado;
 
 class frmKoltChat : public QMainWindow {
@@ -46,6 +47,8 @@ public:
 
     // Hooks for the subsystems' own windows and operations.
     QAction* AgregarAccion(const QString& nombre, QAction* accion);
+    // Typing goes back to the transmit box (after a send, when a dialog closes).
+    void VolverATransmision();
 
 signals:
     void enviarPulsado(); // the Send button, or Enter while it is visible
@@ -61,6 +64,7 @@ private:
     void CrearMenus();
     void CrearControles();
     void CrearBarraEstado();
+    void PrepararTeclado();
     void Disponer();
     void AjustarExterior();
     void RedibujarControles();
@@ -82,6 +86,7 @@ private:
     int m_ensanche = 0;        // pixels the fixed panels need beyond their design widths
     QSize m_exteriorPendiente; // the stored outer size, until the frame is known
     bool m_vigilandoMarco = false;
+    Anunciador* m_anunciador = nullptr;
     bool m_cerrado = false;
     bool m_sincronizando = false;
 };

@@ -2,6 +2,7 @@
 
 #include "keying/PttController.h"
 #include "link/Estacion.h"
+#include "ui/Accesibilidad.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +64,30 @@ frmPTT::frmPTT(link::Estacion& estacion, QWidget* parent, QStringList puertos)
     Conectar();
     m_logica.Cargar();
     Redibujar();
+    PrepararTeclado();
+}
+
+// The controls are built in reading order, which is their tab order; here
+// each list gets its label's name, and the dialog opens on the method.
+void frmPTT::PrepararTeclado()
+{
+    Nombrar(findChild<QGroupBox*>(QStringLiteral("FraGlobal")), QStringLiteral("PTT"));
+    Nombrar(m_cboMarcas, QStringLiteral("Brand"));
+    Nombrar(m_cboModelos, QStringLiteral("Model"));
+    Nombrar(m_cboCATCOM, QStringLiteral("Port"), QStringLiteral("Serial port of the CAT commands"));
+    Nombrar(m_cboPTTCOM, QStringLiteral("Port"), QStringLiteral("Serial port keyed by RTS or DTR"));
+    Nombrar(m_cboBaudios, QStringLiteral("Bauds"));
+    Nombrar(m_txtIcomAddress, QStringLiteral("CI-V Address"),
+            QStringLiteral("Two hexadecimal digits"));
+    m_lblMarca->setBuddy(m_cboMarcas);
+    m_lblModel->setBuddy(m_cboModelos);
+    m_lblBauds->setBuddy(m_cboBaudios);
+    m_lblIcomAddress->setBuddy(m_txtIcomAddress);
+    m_lblPuerto->setBuddy(m_cboCATCOM->isHidden() ? m_cboPTTCOM : m_cboCATCOM);
+    QRadioButton* metodo = m_optCAT;
+    for (QRadioButton* o : {m_optCAT, m_optCOM, m_optVOX})
+        if (o->isChecked()) metodo = o;
+    metodo->setFocus();
 }
 
 void frmPTT::CrearControles()

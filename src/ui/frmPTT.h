@@ -35,6 +35,7 @@ public:
 
 private:
     void CrearControles();
+    void PrepararTeclado();
     void Conectar();
     void Redibujar();
     void ConfirmarPuertosEscritos();

@@ -1,6 +1,7 @@
 #include "ui/frmSetup.h"
 
 #include "link/Estacion.h"
+#include "ui/Accesibilidad.h"
 #include "ui/Iconos.h"
 #include "ui/frmKoltChat.h"
 
@@ -50,6 +51,33 @@ frmSetup::frmSetup(link::Estacion& estacion, QWidget* parent) : QDialog(parent),
     m_logica.Cargar();
     MostrarCampos();
     GestionarModo();
+    PrepararTeclado();
+}
+
+// The fields are built in reading order, which is their tab order; here
+// each gets the name its frame and label give it, and the dialog opens on
+// the chosen variant.
+void frmSetup::PrepararTeclado()
+{
+    for (Variante v : config::kVariantes) {
+        const int i = config::Indice(v);
+        const QString marco = QStringLiteral("KOLT %1 ").arg(kSufijo[i]);
+        Nombrar(m_txtHost[i], marco + QStringLiteral("Host"));
+        Nombrar(m_txtPuerto[i], marco + QStringLiteral("Command Port"), m_txtPuerto[i]->toolTip());
+        Nombrar(m_txtDatos[i], marco + QStringLiteral("Data Port"),
+                QStringLiteral("The command port plus one"));
+        Nombrar(m_txtRuta[i], m_fraRuta[i]->title());
+    }
+    Nombrar(m_txtMyCallSign, QStringLiteral("My Call Sign"));
+    Nombrar(m_txtHostKISS, QStringLiteral("KISS Host"));
+    Nombrar(m_txtPuertoKISS, QStringLiteral("KISS Port"));
+    Nombrar(m_txtFolder, QStringLiteral("Download Folder"));
+    Nombrar(m_cmdPath, QStringLiteral("Change"),
+            QStringLiteral("Pick the folder for received files"));
+    QRadioButton* primero = m_optVariante[0];
+    for (QRadioButton* o : m_optVariante)
+        if (o->isChecked()) primero = o;
+    primero->setFocus();
 }
 
 void frmSetup::Construir()
@@ -286,6 +314,7 @@ void EngancharSetup(frmKoltChat& ventana, link::Estacion& estacion)
                      [&ventana, &estacion] {
                          frmSetup setup(estacion, &ventana);
                          setup.exec();
+                         ventana.VolverATransmision();
                      });
 }
 

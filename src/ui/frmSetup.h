@@ -62,6 +62,7 @@ protected:
 
 private:
     void Construir();
+    void PrepararTeclado();
     void MostrarCampos();
     void LeerCampos();
     void GestionarModo();
