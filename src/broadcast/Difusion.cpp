@@ -67,22 +67,6 @@ void EnlaceKISS::MostrarBroadcast(const QString& origen, const QString& via1, co
                                 config::HoraUTC().toStdString()));
 }
 
-void EnlaceKISS::MostrarCQ(const QString& indicativo, const QString& via1, const QString& via2,
-                           const QString& ancho, const QString& marcador)
-{
-    AgregarLinea(LineaCQ(indicativo.toStdString(), via1.toStdString(), via2.toStdString(),
-                         ancho.toStdString(), marcador.toStdString(),
-                         config::HoraUTC().toStdString()));
-}
-
-void EnlaceKISS::RecibirCQ(const TramaAX25& trama)
-{
-    const Modo modo = ModoDesdeTexto(m_estacion.config().koltMode.toStdString());
-    if (const auto cq = InterpretarCQ(trama, modo))
-        MostrarCQ(Texto(cq->indicativo), Texto(cq->via1), Texto(cq->via2), Texto(cq->ancho),
-                  Texto(kMarcadorRecibido));
-}
-
 bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
 {
     link::ModeloVentana& modelo = m_estacion.modelo();

@@ -4,6 +4,7 @@
 #include "broadcast/EnlaceKISS.h"
 
 #include "broadcast/Mensajes.h"
+#include "config/UtcClock.h"
 #include "link/Estacion.h"
 
 namespace kolt::broadcast {
@@ -60,23 +61,14 @@ void EnlaceKISS::AlLlegar()
 
 void EnlaceKISS::RecibirKISS(QByteArrayView chunk)
 {
+    // The same decision the unit tests and the fuzzers drive: a frame gives
+    // one line or none.
+    const Modo modo = ModoDesdeTexto(m_estacion.config().koltMode.toStdString());
+    const std::string utc = config::HoraUTC().toStdString();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
     for (const TramaKISS& recibida :
-         m_reensamblador.feed(std::span(bytes, static_cast<std::size_t>(chunk.size())))) {
-        if (recibida.comando != kComandoAX25 && recibida.comando != kComandoAX25_7) continue;
-        const TramaDecodificada d = DecodificarAX25(recibida.ax25, recibida.comando);
-        if (d.resultado != ResultadoAX25::Correcta) continue;
-        const TramaAX25& t = d.trama;
-        switch (ClasificarTrama(t, recibida.comando)) {
-        case Recepcion::CQ: RecibirCQ(t); break;
-        case Recepcion::Broadcast:
-            MostrarBroadcast(QString::fromStdString(t.Origen), QString::fromStdString(t.Via1),
-                             QString::fromStdString(t.Via2), QString::fromLatin1(kMarcadorRecibido),
-                             QString::fromStdString(t.Info));
-            break;
-        case Recepcion::Ignorar: break;
-        }
-    }
+         m_reensamblador.feed(std::span(bytes, static_cast<std::size_t>(chunk.size()))))
+        if (const auto linea = LineaRecibida(recibida, modo, utc)) AgregarLinea(*linea);
 }
 
 } // namespace kolt::broadcast

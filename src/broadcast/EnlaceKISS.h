@@ -68,13 +68,10 @@ public:
     // screen line saying so.
     void AccionCQ();
 
-    // Receive-screen lines; the caret stays at the end and the keyboard
-    // goes to the transmit box.
+    // A sent broadcast's receive-screen line; the caret stays at the end and
+    // the keyboard goes to the transmit box.
     void MostrarBroadcast(const QString& origen, const QString& via1, const QString& via2,
                           const QString& marcador, const QString& mensaje);
-    void MostrarCQ(const QString& indicativo, const QString& via1, const QString& via2,
-                   const QString& ancho, const QString& marcador);
-    void RecibirCQ(const TramaAX25& trama);
 
     // Asks an open broadcast dialog to close (a connection is starting).
     void CerrarDialogoBroadcast() { emit cierreDialogoPedido(); }

@@ -15,8 +15,8 @@
 //   EnviarCQ: append LineaCQEnviado(...) when it has one; send TramaCQ(...)
 //     without looking at the link state.
 //   RecibirKISS: ReensambladorKISS::feed(chunk), then for each frame
-//     LineaRecibida(frame, modo, HoraUTC()) and append the line if any (the
-//     MostrarBroadcast/RecibirCQ path, caret to the end, focus to txtTXChat).
+//     LineaRecibida(frame, modo, HoraUTC()) and append the line if any
+//     (caret to the end, focus to txtTXChat).
 //   frmBroadcast: limit txtMensaje to kLimiteMensaje, label TextoContador(n).
 
 #include "broadcast/Ax25.h"
