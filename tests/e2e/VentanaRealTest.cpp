@@ -250,7 +250,7 @@ TEST(VentanaReal, CqWithTheKissPortDownSaysSoAndLocksNothing)
     const Plano& plano = ElPlano();
     Pulsar(p.ventana, plano.cq);
 
-    // Connect still opens its dialog (it does nothing while CQ is disabled).
+    // Connect still opens its dialog: a refused CQ leaves CQ enabled.
     Pulsar(p.ventana, plano.connect);
     QString dialogo;
     EXPECT_TRUE(Esperar([&] { return !(dialogo = Ventana("^Connect$")).isEmpty(); }))
