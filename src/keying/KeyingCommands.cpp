@@ -59,7 +59,10 @@ bool DireccionCIVValida(std::string_view texto)
 
 std::uint8_t DireccionCIV(const Radio& radio, std::string_view direccionIcom)
 {
-    return leerDireccion(direccionIcom.empty() ? radio.direccionCIV : direccionIcom).value_or(0);
+    if (const auto d = leerDireccion(direccionIcom)) return *d;
+    // Empty, or no address at all (a settings file edited by hand): the
+    // model's own address, never 00, which every radio on the bus obeys.
+    return leerDireccion(radio.direccionCIV).value_or(0);
 }
 
 std::string OrdenPTT(const Radio& radio, bool transmitir, std::string_view direccionIcom)

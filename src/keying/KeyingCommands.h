@@ -32,7 +32,8 @@ std::string OrdenPTT(const Radio& radio, bool transmitir, std::string_view direc
 // One or two hex digits.
 bool DireccionCIVValida(std::string_view texto);
 
-// The CI-V address the frames of `radio` go to.
+// The CI-V address the frames of `radio` go to: the setting when it is one
+// or two hex digits, else the model's own.
 std::uint8_t DireccionCIV(const Radio& radio, std::string_view direccionIcom);
 
 // Settings text of the CAT port for `radio` at speed `baud`, in lower case.

@@ -60,10 +60,10 @@ TEST_P(IcomAddress, SettingElseModelDefault)
 INSTANTIATE_TEST_SUITE_P(Table, IcomAddress,
                          ::testing::Values(std::tuple(128, "", 0x94), std::tuple(92, "", 0x04),
                                            std::tuple(128, "a4", 0xA4), std::tuple(128, "7", 0x07),
-                                           // Not an address: frames go to 00, as the dialog
-                                           // lets them.
-                                           std::tuple(128, "zz", 0x00), std::tuple(128, "4z", 0x00),
-                                           std::tuple(128, "1A4", 0x00),
-                                           std::tuple(128, " 94", 0x00)));
+                                           // Not an address (the dialog refuses it, a hand
+                                           // edit does not): the model's own, never 00.
+                                           std::tuple(128, "zz", 0x94), std::tuple(128, "4z", 0x94),
+                                           std::tuple(128, "1A4", 0x94),
+                                           std::tuple(92, " 94", 0x04)));
 
 } // namespace
