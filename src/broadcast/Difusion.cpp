@@ -22,7 +22,7 @@ Estacion DatosEstacion(const config::Configuracion& c, bool paraElAire)
         return paraElAire ? config::ATextoAnsi(s).toStdString() : s.toStdString();
     };
     Estacion e;
-    e.modo = ModoDesdeTexto(c.koltMode.toStdString());
+    e.modo = c.koltMode.variante();
     e.miIndicativo = texto(c.myCallsign);
     e.via1 = texto(c.via1);
     e.via2 = texto(c.via2);
@@ -83,7 +83,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
     const config::Configuracion& c = m_estacion.config();
     QString texto = mensaje;
     const QByteArray bytes = BytesDelMensaje(texto);
-    const bool fm = c.koltMode == QLatin1String("KOLTFM");
+    const bool fm = c.koltMode == config::Variante::FM;
     MostrarBroadcast(c.myCallsign, fm ? c.via1 : QString(), fm ? c.via2 : QString(),
                      Texto(kMarcadorEnviado), texto);
     if (const auto trama = TramaBroadcast(DatosEstacion(c, true), bytes.toStdString()))

@@ -39,7 +39,7 @@ std::string parteDigis(std::string_view via1, std::string_view via2)
 
 std::string_view viaEnviada(const Estacion& e, const std::string& via)
 {
-    return e.modo == Modo::FM ? std::string_view(via) : std::string_view();
+    return e.modo == config::Variante::FM ? std::string_view(via) : std::string_view();
 }
 
 TramaSaliente construir(const Estacion& e, std::string_view destino, std::size_t longitud,
@@ -55,14 +55,6 @@ TramaSaliente construir(const Estacion& e, std::string_view destino, std::size_t
 }
 
 } // namespace
-
-Modo ModoDesdeTexto(std::string_view koltMode)
-{
-    if (koltMode == "KOLTHF") return Modo::HF;
-    if (koltMode == "KOLTFM") return Modo::FM;
-    if (koltMode == "KOLTSAT") return Modo::SAT;
-    return Modo::Otro;
-}
 
 std::string TextoContador(std::size_t n)
 {
@@ -83,7 +75,7 @@ std::optional<TramaSaliente> TramaBroadcast(const Estacion& e, std::string_view 
 TramaSaliente TramaCQ(const Estacion& e)
 {
     std::vector<std::uint8_t> info;
-    if (e.modo == Modo::HF) {
+    if (e.modo == config::Variante::HF) {
         const auto* ancho =
             std::ranges::find(kAnchosHF, std::string_view(e.anchoHF), &AnchoHF::hercios);
         info.push_back(ancho == kAnchosHF.end() ? 0x00 : static_cast<std::uint8_t>(ancho->codigo));
@@ -127,10 +119,12 @@ std::string LineaBroadcastEnviado(const Estacion& e, std::string_view mensaje, s
 std::optional<std::string> LineaCQEnviado(const Estacion& e, std::string_view utc)
 {
     switch (e.modo) {
-    case Modo::HF: return LineaCQ(e.miIndicativo, "", "", e.anchoHF, kMarcadorEnviado, utc);
-    case Modo::SAT: return LineaCQ(e.miIndicativo, "", "", "", kMarcadorEnviado, utc);
-    case Modo::FM: return LineaCQ(e.miIndicativo, e.via1, e.via2, "", kMarcadorEnviado, utc);
-    case Modo::Otro: break;
+    case config::Variante::HF:
+        return LineaCQ(e.miIndicativo, "", "", e.anchoHF, kMarcadorEnviado, utc);
+    case config::Variante::SAT: return LineaCQ(e.miIndicativo, "", "", "", kMarcadorEnviado, utc);
+    case config::Variante::FM:
+        return LineaCQ(e.miIndicativo, e.via1, e.via2, "", kMarcadorEnviado, utc);
+    case config::Variante::Ninguna: break;
     }
     return std::nullopt;
 }
@@ -143,27 +137,28 @@ Recepcion ClasificarTrama(const TramaAX25& t, std::uint8_t comando)
     return Recepcion::Ignorar;
 }
 
-std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& t, Modo modo)
+std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& t, config::Variante modo)
 {
     switch (modo) {
-    case Modo::HF: {
+    case config::Variante::HF: {
         const auto* ancho = std::ranges::find_if(kAnchosHF, [&](const AnchoHF& a) {
             return t.Info.size() == 1 && t.Info[0] == a.codigo;
         });
         if (ancho == kAnchosHF.end()) return std::nullopt;
         return LlamadaCQ{t.Origen, "", "", std::string(ancho->hercios)};
     }
-    case Modo::SAT: return LlamadaCQ{t.Origen, "", "", ""};
-    case Modo::FM:
+    case config::Variante::SAT: return LlamadaCQ{t.Origen, "", "", ""};
+    case config::Variante::FM:
         if (!t.Via2.empty() && t.Repetido2 == 1) return LlamadaCQ{t.Origen, t.Via1, t.Via2, ""};
         if (!t.Via1.empty() && t.Repetido1 == 1) return LlamadaCQ{t.Origen, t.Via1, "", ""};
         return LlamadaCQ{t.Origen, "", "", ""};
-    case Modo::Otro: break;
+    case config::Variante::Ninguna: break;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> LineaRecibida(const TramaKISS& recibida, Modo modo, std::string_view utc)
+std::optional<std::string> LineaRecibida(const TramaKISS& recibida, config::Variante modo,
+                                         std::string_view utc)
 {
     if (recibida.comando != kComandoAX25 && recibida.comando != kComandoAX25_7) return std::nullopt;
     const TramaDecodificada d = DecodificarAX25(recibida.ax25, recibida.comando);

@@ -21,6 +21,7 @@
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"
+#include "config/Variante.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,14 +32,13 @@
 
 namespace kolt::broadcast {
 
-// "KOLT Mode". Digipeaters only in FM, the bandwidth only in HF; a mode
-// this station does not know shows no CQ at all (heard broadcasts still show).
-enum class Modo { HF, FM, SAT, Otro };
-Modo ModoDesdeTexto(std::string_view koltMode); // "KOLTHF", "KOLTFM", "KOLTSAT"
+// The modem variant (config::Variante) decides: digipeaters only in FM, the
+// bandwidth only in HF; a mode this station does not know (Ninguna) shows
+// no CQ at all (heard broadcasts still show).
 
 // What the frames and the sent lines need from the settings record.
 struct Estacion {
-    Modo modo = Modo::HF;
+    config::Variante modo = config::Variante::HF;
     std::string miIndicativo; // "My Callsign"
     std::string via1;         // "Via1", "Via2" as stored (used in FM only)
     std::string via2;
@@ -117,11 +117,12 @@ struct LlamadaCQ {
 // (else not shown) and gives the bandwidth. SAT: the call alone. FM: the
 // digipeaters that have repeated it (both when the second has, the first
 // when only it has, none when heard directly). Unknown mode: not shown.
-std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& trama, Modo modo);
+std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& trama, config::Variante modo);
 
 // The whole of RecibirKISS for one reassembled frame: the line to append,
 // or nothing when the frame is dropped (other command byte, truncated, not a
 // UI frame, another destination, a CQ this mode does not show).
-std::optional<std::string> LineaRecibida(const TramaKISS& trama, Modo modo, std::string_view utc);
+std::optional<std::string> LineaRecibida(const TramaKISS& trama, config::Variante modo,
+                                         std::string_view utc);
 
 } // namespace kolt::broadcast

@@ -90,7 +90,7 @@ void Estacion::EnviarChatOn()
 
 void Estacion::AplicarAnchoBanda()
 {
-    if (m_config.koltMode != QLatin1String("KOLTHF")) return;
+    if (m_config.koltMode != config::Variante::HF) return;
     const QString& bw = m_config.koltHFBW;
     if (bw == QLatin1String("500") || bw == QLatin1String("2300") || bw == QLatin1String("2750"))
         EnviarComando(QStringLiteral("BW") + bw);
@@ -104,7 +104,7 @@ void Estacion::Conectar()
     QString comando =
         QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ') + *destino;
     // Digipeaters only in FM, and a second one only after a first.
-    if (m_config.koltMode == QLatin1String("KOLTFM") && !m_config.via1.isEmpty()) {
+    if (m_config.koltMode == config::Variante::FM && !m_config.via1.isEmpty()) {
         comando += QStringLiteral(" VIA ") + m_config.via1;
         if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
     }

@@ -258,7 +258,7 @@ TEST_F(EnlaceKISSTest, SendStoresTheDigipeatersInFmOnlyAndSavesAndSends)
     EXPECT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
 
     // Outside FM the boxes are neither checked nor stored.
-    e->config().koltMode = QStringLiteral("KOLTHF");
+    e->config().koltMode = kolt::config::Variante::HF;
     e->modelo().Habilitar("mnuCQ", true); // as the modem's "PTT OFF" would
     EXPECT_TRUE(Enviar("NOT A CALL", "%%%").cerrar);
     EXPECT_TRUE(e.operador.avisos.empty());
@@ -286,12 +286,12 @@ TEST_F(EnlaceKISSTest, ClosingKeepsValidBoxesInFmOnlyAndNeverWhileTheProgramClos
     EXPECT_TRUE(e.operador.avisos.empty());
 
     // In HF valid boxes save the settings but are not stored.
-    e->config().koltMode = QStringLiteral("KOLTHF");
+    e->config().koltMode = kolt::config::Variante::HF;
     broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QString());
     EXPECT_EQ(e->config().via1, "WIDE1-1");
 
     // While the program closes, the station saves everything itself.
-    e->config().koltMode = QStringLiteral("KOLTFM");
+    e->config().koltMode = kolt::config::Variante::FM;
     e->Cerrar(link::Geometria{});
     e->config().via2 = QStringLiteral("UNSAVED");
     broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QStringLiteral("WIDE2-2"));

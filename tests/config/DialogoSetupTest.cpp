@@ -413,7 +413,7 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     EXPECT_FALSE(Libre(sat)) << "the running modem program still serves";
     EXPECT_TRUE(Estacion().SocketsArriba());
     EXPECT_EQ(Config().koltSATPath, simulador);
-    EXPECT_EQ(Config().koltMode, "KOLTFM");
+    EXPECT_EQ(Config().koltMode, Variante::FM);
     EXPECT_EQ(m_e->Ini(), ini);
 
     // Kept by the operator (the launch box off): it would outlive the chat.

@@ -61,7 +61,7 @@ TEST_F(DialogoConectarTest, FieldsShownPerVariant)
     } casos[] = {{"KOLTSAT", false, false, true, false},
                  {"KOLTXX", std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
     for (const auto& c : casos) {
-        Config().koltMode = c.modo;
+        Config().koltMode = config::ModoKolt::DesdeTexto(QString::fromLatin1(c.modo));
         const link::DialogoConectar d(Estacion());
         EXPECT_EQ(d.Visible(CampoConectar::HF), c.hf) << c.modo;
         EXPECT_EQ(d.Visible(CampoConectar::FM), c.fm) << c.modo;

@@ -95,7 +95,7 @@ TEST_F(RobotTalk, AnswersACqWithABroadcastToAll)
     start();
     HostClient& a = host(A);
     bc::Estacion self;
-    self.modo = bc::Modo::HF;
+    self.modo = kolt::config::Variante::HF;
     self.miIndicativo = "N0CALL-1";
     self.anchoHF = "2300";
     const std::vector<std::uint8_t> cq = bc::TramaCQ(self).kiss();
