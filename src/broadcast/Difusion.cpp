@@ -74,7 +74,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kKISSDesconectado);
         return false;
     }
-    if (!modelo.control(QStringLiteral("mnuCQ")).enabled) {
+    if (!modelo.control(link::Control::mnuCQ).enabled) {
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
         return false;
     }

@@ -114,24 +114,24 @@ void Estacion::Conectar()
 void Estacion::Abortar()
 {
     m_enlace.desconectando = true;
-    m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
-    m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-    m_modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    m_modelo.Habilitar(Control::mnuStop, false);
+    m_modelo.Mostrar(Control::cmdEnviar, false);
+    m_modelo.Habilitar(Control::mnuSendFile, false);
     m_modelo.FijarTextoPanel(Panel::Indicativos, QStringLiteral("Disconnecting..."));
     EnviarComando(QStringLiteral("ABORT"));
 }
 
 void Estacion::EsperarFinTransmision()
 {
-    m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+    m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, false);
     m_tmrFinTransmision.start();
 }
 
 void Estacion::FinTransmision()
 {
     m_tmrFinTransmision.stop();
-    if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado)
-        m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, true);
+    if (m_modelo.control(Control::mnuConnect).enabled && !m_enlace.enlazado)
+        m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, true);
 }
 
 void Estacion::RecibirComandos()

@@ -55,7 +55,7 @@ QStringList EntradasHistorial(const config::Historial& lista)
 bool PuedeAbrirConectar(Estacion& estacion)
 {
     if (!estacion.ComprobarModemConectado()) return false;
-    if (!estacion.modelo().control(QStringLiteral("mnuCQ")).enabled) {
+    if (!estacion.modelo().control(Control::mnuCQ).enabled) {
         estacion.operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
         return false;
     }

@@ -170,10 +170,10 @@ void Estacion::ArrancarModemSiProcede()
 void Estacion::MarcarModo(config::Variante modo)
 {
     using config::Variante;
-    m_modelo.Marcar(QStringLiteral("mnuKOLTHF"), modo == Variante::HF);
-    m_modelo.Marcar(QStringLiteral("mnuKOLTFM1200"), modo == Variante::FM);
-    m_modelo.Marcar(QStringLiteral("mnuKOLTSAT"), modo == Variante::SAT);
-    m_modelo.Mostrar(QStringLiteral("mnuPTT"), modo == Variante::HF || modo == Variante::SAT);
+    m_modelo.Marcar(Control::mnuKOLTHF, modo == Variante::HF);
+    m_modelo.Marcar(Control::mnuKOLTFM1200, modo == Variante::FM);
+    m_modelo.Marcar(Control::mnuKOLTSAT, modo == Variante::SAT);
+    m_modelo.Mostrar(Control::mnuPTT, modo == Variante::HF || modo == Variante::SAT);
 }
 
 bool Estacion::GuardarConfiguracion()

@@ -310,7 +310,7 @@ void frmSetup::closeEvent(QCloseEvent* evento)
 
 void EngancharSetup(frmKoltChat& ventana, link::Estacion& estacion)
 {
-    QObject::connect(ventana.accion(QStringLiteral("mnuSetup")), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(link::Control::mnuSetup), &QAction::triggered, &ventana,
                      [&ventana, &estacion] {
                          frmSetup setup(estacion, &ventana);
                          setup.exec();
