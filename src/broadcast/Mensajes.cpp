@@ -37,12 +37,12 @@ std::string parteDigis(std::string_view via1, std::string_view via2)
     return parte;
 }
 
-std::string_view viaEnviada(const Estacion& e, const std::string& via)
+std::string_view viaEnviada(const DatosEmisor& e, const std::string& via)
 {
     return e.modo == config::Variante::FM ? std::string_view(via) : std::string_view();
 }
 
-TramaSaliente construir(const Estacion& e, std::string_view destino, std::size_t longitud,
+TramaSaliente construir(const DatosEmisor& e, std::string_view destino, std::size_t longitud,
                         std::span<const std::uint8_t> info)
 {
     const std::array<std::string, 4> direcciones{std::string(destino), e.miIndicativo,
@@ -61,7 +61,7 @@ std::string TextoContador(std::size_t n)
     return std::to_string(n) + "/" + std::to_string(kLimiteMensaje);
 }
 
-std::optional<TramaSaliente> TramaBroadcast(const Estacion& e, std::string_view mensaje)
+std::optional<TramaSaliente> TramaBroadcast(const DatosEmisor& e, std::string_view mensaje)
 {
     if (mensaje.size() > kLimiteMensaje) return std::nullopt;
     const bool siete = std::ranges::any_of(
@@ -72,7 +72,7 @@ std::optional<TramaSaliente> TramaBroadcast(const Estacion& e, std::string_view 
     return construir(e, "ALL", siete ? 7 : 6, std::span(bytes, mensaje.size()));
 }
 
-TramaSaliente TramaCQ(const Estacion& e)
+TramaSaliente TramaCQ(const DatosEmisor& e)
 {
     std::vector<std::uint8_t> info;
     if (e.modo == config::Variante::HF) {
@@ -110,13 +110,14 @@ std::string LineaCQ(std::string_view indicativo, std::string_view via1, std::str
     return linea;
 }
 
-std::string LineaBroadcastEnviado(const Estacion& e, std::string_view mensaje, std::string_view utc)
+std::string LineaBroadcastEnviado(const DatosEmisor& e, std::string_view mensaje,
+                                  std::string_view utc)
 {
     return LineaBroadcast(e.miIndicativo, viaEnviada(e, e.via1), viaEnviada(e, e.via2),
                           kMarcadorEnviado, mensaje, utc);
 }
 
-std::optional<std::string> LineaCQEnviado(const Estacion& e, std::string_view utc)
+std::optional<std::string> LineaCQEnviado(const DatosEmisor& e, std::string_view utc)
 {
     switch (e.modo) {
     case config::Variante::HF:

@@ -94,7 +94,7 @@ TEST_F(RobotTalk, AnswersACqWithABroadcastToAll)
     namespace bc = kolt::broadcast;
     start();
     HostClient& a = host(A);
-    bc::Estacion self;
+    bc::DatosEmisor self;
     self.modo = kolt::config::Variante::HF;
     self.miIndicativo = "N0CALL-1";
     self.anchoHF = "2300";

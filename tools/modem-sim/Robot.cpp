@@ -126,7 +126,7 @@ void Robot::onKiss(QByteArrayView frame)
 
 void Robot::answerCq(const QString& caller)
 {
-    broadcast::Estacion self;
+    broadcast::DatosEmisor self;
     self.modo = config::Variante::SAT; // no digipeaters, no bandwidth
     self.miIndicativo = call().toStdString();
     const std::string text =
