@@ -8,6 +8,7 @@
 #include <span>
 
 using namespace kolt::broadcast;
+using kolt::config::Variante;
 
 namespace {
 
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::span(reinterpret_cast<const std::uint8_t*>(t.Info.data()), t.Info.size()));
     }
     TramaKISS k{comando, std::vector<std::uint8_t>(trama.begin(), trama.end())};
-    for (Modo modo : {Modo::HF, Modo::FM, Modo::SAT, Modo::Otro})
+    for (Variante modo : {Variante::HF, Variante::FM, Variante::SAT, Variante::Ninguna})
         (void)LineaRecibida(k, modo, "00:00:00");
     return 0;
 }

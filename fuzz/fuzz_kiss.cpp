@@ -10,6 +10,7 @@
 #include <span>
 
 using namespace kolt::broadcast;
+using kolt::config::Variante;
 
 namespace {
 
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ReensambladorKISS otra(maxima);
             if (otra.feed(CodificarKISS(t.ax25, t.comando)) != std::vector<TramaKISS>{t})
                 std::abort();
-            for (Modo modo : {Modo::HF, Modo::FM, Modo::SAT, Modo::Otro})
+            for (Variante modo : {Variante::HF, Variante::FM, Variante::SAT, Variante::Ninguna})
                 (void)LineaRecibida(t, modo, "00:00:00");
         }
     }

@@ -14,7 +14,7 @@ namespace {
 
 bool EsFM(const config::Configuracion& c)
 {
-    return c.koltMode == QLatin1String("KOLTFM");
+    return c.koltMode == config::Variante::FM;
 }
 
 QStringList HastaElPrimerVacio(const config::Historial& lista)

@@ -16,13 +16,13 @@ namespace {
 
 // What the frame builders need from the settings, in the text form the
 // destination wants: 8-bit wire text for the air, UTF-8 for the screen.
-Estacion DatosEstacion(const config::Configuracion& c, bool paraElAire)
+DatosEmisor EmisorDe(const config::Configuracion& c, bool paraElAire)
 {
     const auto texto = [paraElAire](const QString& s) {
         return paraElAire ? config::ATextoAnsi(s).toStdString() : s.toStdString();
     };
-    Estacion e;
-    e.modo = ModoDesdeTexto(c.koltMode.toStdString());
+    DatosEmisor e;
+    e.modo = c.koltMode.variante();
     e.miIndicativo = texto(c.myCallsign);
     e.via1 = texto(c.via1);
     e.via2 = texto(c.via2);
@@ -74,7 +74,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kKISSDesconectado);
         return false;
     }
-    if (!modelo.control(QStringLiteral("mnuCQ")).enabled) {
+    if (!modelo.control(link::Control::mnuCQ).enabled) {
         m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
         return false;
     }
@@ -83,10 +83,10 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
     const config::Configuracion& c = m_estacion.config();
     QString texto = mensaje;
     const QByteArray bytes = BytesDelMensaje(texto);
-    const bool fm = c.koltMode == QLatin1String("KOLTFM");
+    const bool fm = c.koltMode == config::Variante::FM;
     MostrarBroadcast(c.myCallsign, fm ? c.via1 : QString(), fm ? c.via2 : QString(),
                      Texto(kMarcadorEnviado), texto);
-    if (const auto trama = TramaBroadcast(DatosEstacion(c, true), bytes.toStdString()))
+    if (const auto trama = TramaBroadcast(EmisorDe(c, true), bytes.toStdString()))
         EnviarTramaKISS(trama->ax25, trama->comando);
     return true;
 }
@@ -94,9 +94,9 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
 void EnlaceKISS::EnviarCQ()
 {
     const config::Configuracion& c = m_estacion.config();
-    if (const auto linea = LineaCQEnviado(DatosEstacion(c, false), config::HoraUTC().toStdString()))
+    if (const auto linea = LineaCQEnviado(EmisorDe(c, false), config::HoraUTC().toStdString()))
         AgregarLinea(*linea);
-    const TramaSaliente trama = TramaCQ(DatosEstacion(c, true));
+    const TramaSaliente trama = TramaCQ(EmisorDe(c, true));
     EnviarTramaKISS(trama.ax25, trama.comando);
 }
 

@@ -63,7 +63,7 @@ void EnlaceKISS::RecibirKISS(QByteArrayView chunk)
 {
     // The same decision the unit tests and the fuzzers drive: a frame gives
     // one line or none.
-    const Modo modo = ModoDesdeTexto(m_estacion.config().koltMode.toStdString());
+    const config::Variante modo = m_estacion.config().koltMode.variante();
     const std::string utc = config::HoraUTC().toStdString();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
     for (const TramaKISS& recibida :

@@ -37,12 +37,12 @@ std::string parteDigis(std::string_view via1, std::string_view via2)
     return parte;
 }
 
-std::string_view viaEnviada(const Estacion& e, const std::string& via)
+std::string_view viaEnviada(const DatosEmisor& e, const std::string& via)
 {
-    return e.modo == Modo::FM ? std::string_view(via) : std::string_view();
+    return e.modo == config::Variante::FM ? std::string_view(via) : std::string_view();
 }
 
-TramaSaliente construir(const Estacion& e, std::string_view destino, std::size_t longitud,
+TramaSaliente construir(const DatosEmisor& e, std::string_view destino, std::size_t longitud,
                         std::span<const std::uint8_t> info)
 {
     const std::array<std::string, 4> direcciones{std::string(destino), e.miIndicativo,
@@ -56,20 +56,12 @@ TramaSaliente construir(const Estacion& e, std::string_view destino, std::size_t
 
 } // namespace
 
-Modo ModoDesdeTexto(std::string_view koltMode)
-{
-    if (koltMode == "KOLTHF") return Modo::HF;
-    if (koltMode == "KOLTFM") return Modo::FM;
-    if (koltMode == "KOLTSAT") return Modo::SAT;
-    return Modo::Otro;
-}
-
 std::string TextoContador(std::size_t n)
 {
     return std::to_string(n) + "/" + std::to_string(kLimiteMensaje);
 }
 
-std::optional<TramaSaliente> TramaBroadcast(const Estacion& e, std::string_view mensaje)
+std::optional<TramaSaliente> TramaBroadcast(const DatosEmisor& e, std::string_view mensaje)
 {
     if (mensaje.size() > kLimiteMensaje) return std::nullopt;
     const bool siete = std::ranges::any_of(
@@ -80,10 +72,10 @@ std::optional<TramaSaliente> TramaBroadcast(const Estacion& e, std::string_view 
     return construir(e, "ALL", siete ? 7 : 6, std::span(bytes, mensaje.size()));
 }
 
-TramaSaliente TramaCQ(const Estacion& e)
+TramaSaliente TramaCQ(const DatosEmisor& e)
 {
     std::vector<std::uint8_t> info;
-    if (e.modo == Modo::HF) {
+    if (e.modo == config::Variante::HF) {
         const auto* ancho =
             std::ranges::find(kAnchosHF, std::string_view(e.anchoHF), &AnchoHF::hercios);
         info.push_back(ancho == kAnchosHF.end() ? 0x00 : static_cast<std::uint8_t>(ancho->codigo));
@@ -118,19 +110,22 @@ std::string LineaCQ(std::string_view indicativo, std::string_view via1, std::str
     return linea;
 }
 
-std::string LineaBroadcastEnviado(const Estacion& e, std::string_view mensaje, std::string_view utc)
+std::string LineaBroadcastEnviado(const DatosEmisor& e, std::string_view mensaje,
+                                  std::string_view utc)
 {
     return LineaBroadcast(e.miIndicativo, viaEnviada(e, e.via1), viaEnviada(e, e.via2),
                           kMarcadorEnviado, mensaje, utc);
 }
 
-std::optional<std::string> LineaCQEnviado(const Estacion& e, std::string_view utc)
+std::optional<std::string> LineaCQEnviado(const DatosEmisor& e, std::string_view utc)
 {
     switch (e.modo) {
-    case Modo::HF: return LineaCQ(e.miIndicativo, "", "", e.anchoHF, kMarcadorEnviado, utc);
-    case Modo::SAT: return LineaCQ(e.miIndicativo, "", "", "", kMarcadorEnviado, utc);
-    case Modo::FM: return LineaCQ(e.miIndicativo, e.via1, e.via2, "", kMarcadorEnviado, utc);
-    case Modo::Otro: break;
+    case config::Variante::HF:
+        return LineaCQ(e.miIndicativo, "", "", e.anchoHF, kMarcadorEnviado, utc);
+    case config::Variante::SAT: return LineaCQ(e.miIndicativo, "", "", "", kMarcadorEnviado, utc);
+    case config::Variante::FM:
+        return LineaCQ(e.miIndicativo, e.via1, e.via2, "", kMarcadorEnviado, utc);
+    case config::Variante::Ninguna: break;
     }
     return std::nullopt;
 }
@@ -143,27 +138,28 @@ Recepcion ClasificarTrama(const TramaAX25& t, std::uint8_t comando)
     return Recepcion::Ignorar;
 }
 
-std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& t, Modo modo)
+std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& t, config::Variante modo)
 {
     switch (modo) {
-    case Modo::HF: {
+    case config::Variante::HF: {
         const auto* ancho = std::ranges::find_if(kAnchosHF, [&](const AnchoHF& a) {
             return t.Info.size() == 1 && t.Info[0] == a.codigo;
         });
         if (ancho == kAnchosHF.end()) return std::nullopt;
         return LlamadaCQ{t.Origen, "", "", std::string(ancho->hercios)};
     }
-    case Modo::SAT: return LlamadaCQ{t.Origen, "", "", ""};
-    case Modo::FM:
+    case config::Variante::SAT: return LlamadaCQ{t.Origen, "", "", ""};
+    case config::Variante::FM:
         if (!t.Via2.empty() && t.Repetido2 == 1) return LlamadaCQ{t.Origen, t.Via1, t.Via2, ""};
         if (!t.Via1.empty() && t.Repetido1 == 1) return LlamadaCQ{t.Origen, t.Via1, "", ""};
         return LlamadaCQ{t.Origen, "", "", ""};
-    case Modo::Otro: break;
+    case config::Variante::Ninguna: break;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> LineaRecibida(const TramaKISS& recibida, Modo modo, std::string_view utc)
+std::optional<std::string> LineaRecibida(const TramaKISS& recibida, config::Variante modo,
+                                         std::string_view utc)
 {
     if (recibida.comando != kComandoAX25 && recibida.comando != kComandoAX25_7) return std::nullopt;
     const TramaDecodificada d = DecodificarAX25(recibida.ax25, recibida.comando);

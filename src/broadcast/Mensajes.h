@@ -21,6 +21,7 @@
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"
+#include "config/Variante.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,14 +32,14 @@
 
 namespace kolt::broadcast {
 
-// "KOLT Mode". Digipeaters only in FM, the bandwidth only in HF; a mode
-// this station does not know shows no CQ at all (heard broadcasts still show).
-enum class Modo { HF, FM, SAT, Otro };
-Modo ModoDesdeTexto(std::string_view koltMode); // "KOLTHF", "KOLTFM", "KOLTSAT"
+// The modem variant (config::Variante) decides: digipeaters only in FM, the
+// bandwidth only in HF; a mode this station does not know (Ninguna) shows
+// no CQ at all (heard broadcasts still show).
 
-// What the frames and the sent lines need from the settings record.
-struct Estacion {
-    Modo modo = Modo::HF;
+// The sending station, as the frames and the sent lines need it from the
+// settings record.
+struct DatosEmisor {
+    config::Variante modo = config::Variante::HF;
     std::string miIndicativo; // "My Callsign"
     std::string via1;         // "Via1", "Via2" as stored (used in FM only)
     std::string via2;
@@ -67,12 +68,12 @@ struct TramaSaliente {
 // byte 0x01 when the base of the own call, Via1 or Via2 (looked at in every
 // mode) has seven characters, else six and 0x00. Nothing (std::nullopt) for
 // a message over kLimiteMensaje bytes: the dialog never lets one through.
-std::optional<TramaSaliente> TramaBroadcast(const Estacion& estacion, std::string_view mensaje);
+std::optional<TramaSaliente> TramaBroadcast(const DatosEmisor& emisor, std::string_view mensaje);
 
 // The CQ call: to "CQ", always seven-character addresses and command byte
 // 0x01, digipeaters as for a broadcast; in HF one information byte telling
 // the bandwidth ("0" 500, "1" 2300, "2" 2750, 0x00 for anything else).
-TramaSaliente TramaCQ(const Estacion& estacion);
+TramaSaliente TramaCQ(const DatosEmisor& emisor);
 
 // The receive-screen lines, CR LF included. The digipeater part is
 // " VIA " via1 " " via2 when via2 is given (via1 may then be empty),
@@ -91,12 +92,12 @@ std::string LineaCQ(std::string_view indicativo, std::string_view via1, std::str
 
 // The line EnviarBroadcast shows for `mensaje`: the own call, and Via1 and
 // Via2 in FM.
-std::string LineaBroadcastEnviado(const Estacion& estacion, std::string_view mensaje,
+std::string LineaBroadcastEnviado(const DatosEmisor& emisor, std::string_view mensaje,
                                   std::string_view utc);
 
 // The line EnviarCQ shows: the bandwidth in HF, the digipeaters in FM,
 // neither in SAT; nothing in an unknown mode.
-std::optional<std::string> LineaCQEnviado(const Estacion& estacion, std::string_view utc);
+std::optional<std::string> LineaCQEnviado(const DatosEmisor& emisor, std::string_view utc);
 
 // What RecibirKISS does with a decoded frame: only UI frames (control 0x03,
 // PID 0xF0); to "CQ" only with command byte 0x01; to "ALL" with either.
@@ -117,11 +118,12 @@ struct LlamadaCQ {
 // (else not shown) and gives the bandwidth. SAT: the call alone. FM: the
 // digipeaters that have repeated it (both when the second has, the first
 // when only it has, none when heard directly). Unknown mode: not shown.
-std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& trama, Modo modo);
+std::optional<LlamadaCQ> InterpretarCQ(const TramaAX25& trama, config::Variante modo);
 
 // The whole of RecibirKISS for one reassembled frame: the line to append,
 // or nothing when the frame is dropped (other command byte, truncated, not a
 // UI frame, another destination, a CQ this mode does not show).
-std::optional<std::string> LineaRecibida(const TramaKISS& trama, Modo modo, std::string_view utc);
+std::optional<std::string> LineaRecibida(const TramaKISS& trama, config::Variante modo,
+                                         std::string_view utc);
 
 } // namespace kolt::broadcast

@@ -18,52 +18,12 @@ constexpr std::int64_t kPuertoMaximo = 65534;
 // Past any port: long digit runs stop counting here instead of overflowing.
 constexpr std::int64_t kSaturacion = 999'999'999;
 
-const char* const kNombres[] = {"HF", "FM", "SAT"};
-
-std::uint16_t& PuertoGuardado(Configuracion& c, int i)
-{
-    return i == 0 ? c.hfTcpPort : i == 1 ? c.fmTcpPort : c.satTcpPort;
-}
-
-QString& HostGuardado(Configuracion& c, int i)
-{
-    return i == 0 ? c.hfHost : i == 1 ? c.fmHost : c.satHost;
-}
-
-QString& RutaGuardada(Configuracion& c, int i)
-{
-    return i == 0 ? c.koltHFPath : i == 1 ? c.koltFMPath : c.koltSATPath;
-}
-
 bool AnchoBandaConocido(const QString& bw)
 {
     return bw == QLatin1String("500") || bw == QLatin1String("2300") || bw == QLatin1String("2750");
 }
 
 } // namespace
-
-int Indice(Variante v)
-{
-    return v == Variante::HF ? 0 : v == Variante::SAT ? 2 : 1;
-}
-
-QString TextoModo(Variante v)
-{
-    switch (v) {
-    case Variante::HF: return QStringLiteral("KOLTHF");
-    case Variante::FM: return QStringLiteral("KOLTFM");
-    case Variante::SAT: return QStringLiteral("KOLTSAT");
-    case Variante::Ninguna: break;
-    }
-    return {};
-}
-
-Variante VarianteDeModo(const QString& modo)
-{
-    for (Variante v : kVariantes)
-        if (modo == TextoModo(v)) return v;
-    return Variante::Ninguna;
-}
 
 std::int64_t ValorNumerico(const QString& texto)
 {
@@ -94,15 +54,16 @@ void DialogoSetup::Cargar()
     m_cancelado = false;
     Configuracion& c = m_estacion.config();
     CamposSetup f;
-    for (int i = 0; i < 3; ++i) {
-        f.puerto[i] = QString::number(PuertoGuardado(c, i));
-        f.host[i] = HostGuardado(c, i);
-        f.ruta[i] = RutaGuardada(c, i);
+    for (Variante v : kVariantes) {
+        const CamposVariante& campos = CamposDe(v);
+        f.puerto[Indice(v)] = QString::number(c.*campos.puerto);
+        f.host[Indice(v)] = c.*campos.host;
+        f.ruta[Indice(v)] = c.*campos.ruta;
     }
     f.puertoKISS = QString::number(c.kissTcpPort);
     f.hostKISS = c.kissHost;
     f.indicativo = c.myCallsign;
-    f.variante = VarianteDeModo(c.koltMode);
+    f.variante = c.koltMode.variante();
     f.anchoBanda = AnchoBandaConocido(c.koltHFBW) ? c.koltHFBW : QString();
     f.desconectar = c.autoDisconnect != 0;
     f.lanzar = c.autoLaunch != 0;
@@ -119,7 +80,7 @@ DisposicionSetup DialogoSetup::GestionarModo()
     d.marcoTCP[i] = true;
     d.marcoRuta[i] = m_campos.lanzar;
     d.marcoAnchoBanda = m_campos.variante == Variante::HF;
-    m_estacion.MarcarModo(TextoModo(m_campos.variante));
+    m_estacion.MarcarModo(m_campos.variante);
     return d;
 }
 
@@ -146,7 +107,7 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
     if (m_estacion.Cerrando()) return {};
     if (m_cancelado) {
         // Clicking through the variants moved the main window's marks.
-        m_estacion.MarcarModo(m_estacion.config().koltMode);
+        m_estacion.MarcarModo(m_estacion.config().koltMode.variante());
         return {};
     }
     if (m_estacion.enlace().enlazado)
@@ -160,7 +121,7 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
 
     // Only the selected variant's fields: the others may hold anything.
     const int i = Indice(f.variante);
-    const QLatin1String nombre(kNombres[i]);
+    const QString nombre = NombreDe(kVariantes[i]);
     if (!PuertoValido(f.puerto[i]))
         return Rechazar(QStringLiteral("Invalid KOLT %1 TCP port").arg(nombre), Campo::Puerto);
     for (QString& h : f.host)
@@ -196,8 +157,8 @@ bool DialogoSetup::ModemCambiado(QString& relanzar)
     Configuracion& c = m_estacion.config();
     const int i = Indice(m_campos.variante);
     const bool otraVariante =
-        m_campos.variante != Variante::Ninguna && TextoModo(m_campos.variante) != c.koltMode;
-    QString& ruta = RutaGuardada(c, i);
+        m_campos.variante != Variante::Ninguna && m_campos.variante != c.koltMode.variante();
+    QString& ruta = c.*CamposDe(m_campos.variante).ruta;
     if (!otraVariante && m_campos.ruta[i] == ruta) return true;
 
     // The box as it stands now decides, not the stored "AutoLaunch".
@@ -238,11 +199,13 @@ void DialogoSetup::Guardar()
     const CamposSetup& f = m_campos;
     // Every variant's fields, checked or not. A number that no port can be
     // keeps the stored port rather than wrapping round to another one.
-    for (int i = 0; i < 3; ++i) {
+    for (Variante variante : kVariantes) {
+        const int i = Indice(variante);
+        const CamposVariante& campos = CamposDe(variante);
         const std::int64_t v = ValorNumerico(f.puerto[i]);
         if (v <= std::numeric_limits<std::uint16_t>::max())
-            PuertoGuardado(c, i) = static_cast<std::uint16_t>(v);
-        HostGuardado(c, i) = f.host[i];
+            c.*campos.puerto = static_cast<std::uint16_t>(v);
+        c.*campos.host = f.host[i];
     }
     c.kissTcpPort = static_cast<std::uint16_t>(ValorNumerico(f.puertoKISS));
     c.kissHost = f.hostKISS;
@@ -253,12 +216,12 @@ void DialogoSetup::Guardar()
         m_estacion.EnviarMyCall();
     }
 
-    const bool eraFM = c.koltMode == QLatin1String("KOLTFM");
-    if (f.variante != Variante::Ninguna) c.koltMode = TextoModo(f.variante);
+    const bool eraFM = c.koltMode == Variante::FM;
+    if (f.variante != Variante::Ninguna) c.koltMode = f.variante;
     // A radio keyed the old variant's way is unkeyed now; leaving FM, the
     // radio port is needed at once, not at the next start.
     m_estacion.ptt().AjustesCambiados();
-    if (eraFM && c.koltMode != QLatin1String("KOLTFM")) m_estacion.ptt().AbrirPuertoRadio();
+    if (eraFM && c.koltMode != Variante::FM) m_estacion.ptt().AbrirPuertoRadio();
     if (!f.anchoBanda.isEmpty()) c.koltHFBW = f.anchoBanda;
     m_estacion.AplicarAnchoBanda();
 

@@ -4,6 +4,8 @@
 // when it closes. The widget (ui/frmSetup) mirrors the fields and calls
 // these operations; tests drive them headless against a running station.
 
+#include "config/Variante.h"
+
 #include <QString>
 
 #include <array>
@@ -14,15 +16,6 @@ class Estacion;
 }
 
 namespace kolt::config {
-
-enum class Variante { Ninguna, HF, FM, SAT };
-inline constexpr std::array<Variante, 3> kVariantes = {Variante::HF, Variante::FM, Variante::SAT};
-// Index of a variant's fields (HF 0, FM 1, SAT 2); Ninguna counts as FM,
-// as the command channel counts it.
-int Indice(Variante v);
-// "KOLTHF", "KOLTFM", "KOLTSAT"; empty for Ninguna.
-QString TextoModo(Variante v);
-Variante VarianteDeModo(const QString& modo);
 
 // The dialog's fields, as the operator typed them.
 struct CamposSetup {

@@ -7,24 +7,17 @@
 
 namespace kolt::config {
 
-QString NombreLog(const QString& koltMode, const QDate& fechaLocal)
+QString NombreLog(Variante variante, const QDate& fechaLocal)
 {
-    QString prefijo;
-    if (koltMode == QLatin1String("KOLTHF"))
-        prefijo = QStringLiteral("KOLT Chat HF ");
-    else if (koltMode == QLatin1String("KOLTSAT"))
-        prefijo = QStringLiteral("KOLT Chat SAT ");
-    else if (koltMode == QLatin1String("KOLTFM"))
-        prefijo = QStringLiteral("KOLT Chat FM ");
-    else
-        return {};
-    return prefijo + fechaLocal.toString(QStringLiteral("yyyy_MM_dd")) + QStringLiteral(".log");
+    if (variante == Variante::Ninguna) return {};
+    return QStringLiteral("KOLT Chat ") + NombreDe(variante) + QLatin1Char(' ') +
+           fechaLocal.toString(QStringLiteral("yyyy_MM_dd")) + QStringLiteral(".log");
 }
 
 bool GuardarLog(const QString& pantalla, const Configuracion& c, const QDate& fechaLocal)
 {
     if (c.saveLog == 0 || pantalla.isEmpty() || c.downloadFolder.isEmpty()) return false;
-    const QString nombre = NombreLog(c.koltMode, fechaLocal);
+    const QString nombre = NombreLog(c.koltMode.variante(), fechaLocal);
     if (nombre.isEmpty() || !fechaLocal.isValid()) return false;
 
     const QString bloque =

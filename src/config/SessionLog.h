@@ -13,7 +13,7 @@ namespace kolt::config {
 inline constexpr qsizetype kMaximoLog = 60000;
 
 // "KOLT Chat HF 2024_03_07.log" and the like; empty for an unknown mode.
-QString NombreLog(const QString& koltMode, const QDate& fechaLocal);
+QString NombreLog(Variante variante, const QDate& fechaLocal);
 
 // Appends the last 60,000 characters of `pantalla` (counted with the CR LF
 // added to its end) and one more CR LF. Returns false, having written

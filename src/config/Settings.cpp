@@ -84,26 +84,56 @@ const std::vector<Clave>& TablaDeClaves()
     return tabla;
 }
 
-QString HostDelModo(const Configuracion& c)
+ModoKolt ModoKolt::DesdeTexto(const QString& texto)
 {
-    if (c.koltMode == QLatin1String("KOLTHF")) return c.hfHost;
-    if (c.koltMode == QLatin1String("KOLTSAT")) return c.satHost;
-    return c.fmHost;
+    if (texto.contains(QLatin1String("KOLTFM"))) return Variante::FM;
+    ModoKolt m(VarianteDeTexto(texto.toStdString()));
+    if (m.m_variante == Variante::Ninguna) m.m_texto = texto;
+    return m;
 }
 
-const QString* DestinoDelModo(const Configuracion& c)
+QString ModoKolt::Texto() const
 {
-    if (c.koltMode == QLatin1String("KOLTHF")) return &c.connectWithHF;
-    if (c.koltMode == QLatin1String("KOLTFM")) return &c.connectWithFM;
-    if (c.koltMode == QLatin1String("KOLTSAT")) return &c.connectWithSAT;
-    return nullptr;
+    if (m_variante == Variante::Ninguna) return m_texto;
+    const std::string_view t = TextoVariante(m_variante);
+    return QString::fromLatin1(t.data(), qsizetype(t.size()));
+}
+
+const CamposVariante& CamposDe(Variante v)
+{
+    static const CamposVariante campos[] = {
+        {&C::hfHost, &C::hfTcpPort, &C::koltHFPath, &C::connectWithHF},
+        {&C::fmHost, &C::fmTcpPort, &C::koltFMPath, &C::connectWithFM},
+        {&C::satHost, &C::satTcpPort, &C::koltSATPath, &C::connectWithSAT}};
+    return campos[Indice(v)];
+}
+
+QString NombreDe(Variante v)
+{
+    const std::string_view n = NombreVariante(v);
+    return QString::fromLatin1(n.data(), qsizetype(n.size()));
+}
+
+QString HostDelModo(const Configuracion& c)
+{
+    return c.*CamposDe(c.koltMode.variante()).host;
 }
 
 std::uint16_t PuertoDelModo(const Configuracion& c)
 {
-    if (c.koltMode == QLatin1String("KOLTHF")) return c.hfTcpPort;
-    if (c.koltMode == QLatin1String("KOLTSAT")) return c.satTcpPort;
-    return c.fmTcpPort;
+    return c.*CamposDe(c.koltMode.variante()).puerto;
+}
+
+const QString* DestinoDelModo(const Configuracion& c)
+{
+    if (c.koltMode == Variante::Ninguna) return nullptr;
+    return &(c.*CamposDe(c.koltMode.variante()).destino);
+}
+
+QString RutaDelModo(const Configuracion& c)
+{
+    if (c.koltMode == Variante::Ninguna) return {};
+    return c.*CamposDe(c.koltMode.variante()).ruta;
 }
 
 } // namespace kolt::config

@@ -5,6 +5,8 @@
 // Ports are unsigned 16-bit so that every port the setup dialog accepts
 // (1025 to 65534) can be held; the data port is the command port + 1.
 
+#include "config/Variante.h"
+
 #include <QString>
 
 #include <array>
@@ -14,6 +16,24 @@ namespace kolt::config {
 
 inline constexpr int kHistorial = 15; // slots of each call-sign history
 using Historial = std::array<QString, kHistorial>;
+
+// "KOLT Mode" in the record: the variant, and for a text that names none the
+// text itself, so that saving writes back what was read.
+class ModoKolt {
+public:
+    ModoKolt(Variante v = Variante::HF) : m_variante(v) {}
+    // As the ini holds it. Older versions stored the FM variant with its
+    // speed ("KOLTFM1200").
+    static ModoKolt DesdeTexto(const QString& texto);
+    QString Texto() const;
+    Variante variante() const { return m_variante; }
+    bool operator==(Variante v) const { return m_variante == v; }
+    bool operator==(const ModoKolt&) const = default;
+
+private:
+    Variante m_variante;
+    QString m_texto; // with Ninguna only
+};
 
 struct Configuracion {
     // [PTT]
@@ -42,7 +62,7 @@ struct Configuracion {
     QString connectWithSAT = QStringLiteral("N0CALL-2");
     QString via1;
     QString via2;
-    QString koltMode = QStringLiteral("KOLTHF");
+    ModoKolt koltMode;
     QString koltHFBW = QStringLiteral("2300");
     std::uint8_t autoDisconnect = 0;
     std::uint8_t autoLaunch = 1;
@@ -73,12 +93,26 @@ struct Configuracion {
     bool operator==(const Configuracion&) const = default;
 };
 
+// The fields of the record that belong to each variant.
+struct CamposVariante {
+    QString Configuracion::*host;
+    std::uint16_t Configuracion::*puerto; // command port
+    QString Configuracion::*ruta;         // the modem program
+    QString Configuracion::*destino;      // "Connect With ..."
+};
+// Ninguna gets FM's, as the command channel counts it.
+const CamposVariante& CamposDe(Variante v);
+// "HF", "FM", "SAT" as captions, messages and log names show the variant.
+QString NombreDe(Variante v);
+
 // The mode-dependent fields, chosen by "KOLT Mode" as the command channel
-// chooses them: "KOLTHF", "KOLTSAT", anything else counts as FM.
+// chooses them: HF, SAT, anything else counts as FM.
 QString HostDelModo(const Configuracion& c);
 std::uint16_t PuertoDelModo(const Configuracion& c);
 // "Connect With HF/FM/SAT" of the current mode; null for any other mode,
 // which calls nobody.
 const QString* DestinoDelModo(const Configuracion& c);
+// The modem program of the current mode; empty for any other mode.
+QString RutaDelModo(const Configuracion& c);
 
 } // namespace kolt::config

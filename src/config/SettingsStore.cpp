@@ -54,6 +54,8 @@ QString textoDe(const Configuracion& c, const Clave& k)
                 return c.*campo;
             else if constexpr (std::is_same_v<T, Historial>)
                 return (c.*campo)[k.indice];
+            else if constexpr (std::is_same_v<T, ModoKolt>)
+                return (c.*campo).Texto();
             else
                 return QString::number(c.*campo);
         },
@@ -70,6 +72,8 @@ void asignar(Configuracion& c, const Clave& k, const QString& texto)
                 c.*campo = texto;
             else if constexpr (std::is_same_v<T, Historial>)
                 (c.*campo)[k.indice] = texto;
+            else if constexpr (std::is_same_v<T, ModoKolt>)
+                c.*campo = ModoKolt::DesdeTexto(texto);
             else
                 c.*campo = leerNumero<T>(texto, inicial.*campo);
         },
@@ -192,8 +196,6 @@ void SettingsStore::CargarConfiguracion(Configuracion& c)
     if (c.via == 4) c.via = 3;
     // A radio outside the catalogue would index past its end.
     if (c.rig < 1 || c.rig > 142) c.rig = Configuracion{}.rig;
-    // Older versions stored the FM variant with its speed ("KOLTFM1200").
-    if (c.koltMode.contains(QLatin1String("KOLTFM"))) c.koltMode = QStringLiteral("KOLTFM");
     for (const Clave& k : TablaDeClaves()) {
         if (k.indicativo) limpiarIndicativo(*campoTexto(c, k));
     }

@@ -15,9 +15,10 @@
 
 namespace kolt::config {
 
-using Campo = std::variant<std::uint8_t Configuracion::*, std::uint16_t Configuracion::*,
-                           std::int16_t Configuracion::*, std::int32_t Configuracion::*,
-                           QString Configuracion::*, Historial Configuracion::*>;
+using Campo =
+    std::variant<std::uint8_t Configuracion::*, std::uint16_t Configuracion::*,
+                 std::int16_t Configuracion::*, std::int32_t Configuracion::*,
+                 QString Configuracion::*, Historial Configuracion::*, ModoKolt Configuracion::*>;
 
 enum class Defecto {
     DelRegistro, // the field's value in Configuracion{}

@@ -38,7 +38,7 @@ ControladorPTT::ControladorPTT(const config::Configuracion& ajustes, SerialLine&
 ControladorPTT::Clave ControladorPTT::claveActual() const
 {
     const config::Configuracion& a = m_ajustes;
-    return {a.koltMode == QLatin1String("KOLTFM"),
+    return {a.koltMode == config::Variante::FM,
             a.via,
             a.rig,
             a.icomAddress,

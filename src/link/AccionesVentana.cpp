@@ -9,8 +9,10 @@ namespace kolt::link {
 
 void Estacion::AccionTamanoFuente(int puntos)
 {
-    for (int n : {10, 11, 12, 16, 20})
-        m_modelo.Marcar(QStringLiteral("mnuSize%1").arg(n), n == puntos);
+    for (auto [n, item] : {std::pair{10, Control::mnuSize10}, std::pair{11, Control::mnuSize11},
+                           std::pair{12, Control::mnuSize12}, std::pair{16, Control::mnuSize16},
+                           std::pair{20, Control::mnuSize20}})
+        m_modelo.Marcar(item, n == puntos);
     m_config.fontSize = static_cast<std::uint8_t>(puntos);
     m_modelo.FijarFuente(puntos);
 }
@@ -19,8 +21,8 @@ void Estacion::AccionColor(const QString& colour)
 {
     const bool blanco = colour == QLatin1String("White");
     m_config.colour = blanco ? QStringLiteral("White") : QStringLiteral("Black");
-    m_modelo.Marcar(QStringLiteral("mnuColorBlanco"), blanco);
-    m_modelo.Marcar(QStringLiteral("mnuColorNegro"), !blanco);
+    m_modelo.Marcar(Control::mnuColorBlanco, blanco);
+    m_modelo.Marcar(Control::mnuColorNegro, !blanco);
     if (blanco)
         m_modelo.FijarColores(0xFFFFFF, 0x000000);
     else

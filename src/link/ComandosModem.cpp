@@ -90,7 +90,7 @@ void Estacion::EnviarChatOn()
 
 void Estacion::AplicarAnchoBanda()
 {
-    if (m_config.koltMode != QLatin1String("KOLTHF")) return;
+    if (m_config.koltMode != config::Variante::HF) return;
     const QString& bw = m_config.koltHFBW;
     if (bw == QLatin1String("500") || bw == QLatin1String("2300") || bw == QLatin1String("2750"))
         EnviarComando(QStringLiteral("BW") + bw);
@@ -104,7 +104,7 @@ void Estacion::Conectar()
     QString comando =
         QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ') + *destino;
     // Digipeaters only in FM, and a second one only after a first.
-    if (m_config.koltMode == QLatin1String("KOLTFM") && !m_config.via1.isEmpty()) {
+    if (m_config.koltMode == config::Variante::FM && !m_config.via1.isEmpty()) {
         comando += QStringLiteral(" VIA ") + m_config.via1;
         if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
     }
@@ -114,24 +114,24 @@ void Estacion::Conectar()
 void Estacion::Abortar()
 {
     m_enlace.desconectando = true;
-    m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
-    m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-    m_modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    m_modelo.Habilitar(Control::mnuStop, false);
+    m_modelo.Mostrar(Control::cmdEnviar, false);
+    m_modelo.Habilitar(Control::mnuSendFile, false);
     m_modelo.FijarTextoPanel(Panel::Indicativos, QStringLiteral("Disconnecting..."));
     EnviarComando(QStringLiteral("ABORT"));
 }
 
 void Estacion::EsperarFinTransmision()
 {
-    m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, false);
+    m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, false);
     m_tmrFinTransmision.start();
 }
 
 void Estacion::FinTransmision()
 {
     m_tmrFinTransmision.stop();
-    if (m_modelo.control(QStringLiteral("mnuConnect")).enabled && !m_enlace.enlazado)
-        m_modelo.Habilitar({"mnuCQ", "mnuBroadcast"}, true);
+    if (m_modelo.control(Control::mnuConnect).enabled && !m_enlace.enlazado)
+        m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, true);
 }
 
 void Estacion::RecibirComandos()

@@ -8,9 +8,7 @@ namespace kolt::link {
 
 namespace {
 
-const QString kModoHF = QStringLiteral("KOLTHF");
-const QString kModoFM = QStringLiteral("KOLTFM");
-const QString kModoSAT = QStringLiteral("KOLTSAT");
+using config::Variante;
 
 QString& CampoDe(config::Configuracion& c, CampoConectar campo)
 {
@@ -57,7 +55,7 @@ QStringList EntradasHistorial(const config::Historial& lista)
 bool PuedeAbrirConectar(Estacion& estacion)
 {
     if (!estacion.ComprobarModemConectado()) return false;
-    if (!estacion.modelo().control(QStringLiteral("mnuCQ")).enabled) {
+    if (!estacion.modelo().control(Control::mnuCQ).enabled) {
         estacion.operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
         return false;
     }
@@ -73,10 +71,12 @@ DialogoConectar::DialogoConectar(Estacion& estacion) : m_estacion(estacion)
 
 std::optional<bool> DialogoConectar::Visible(CampoConectar campo) const
 {
-    const QString& modo = m_estacion.config().koltMode;
-    if (modo == kModoHF) return campo == CampoConectar::HF;
-    if (modo == kModoSAT) return campo == CampoConectar::SAT;
-    if (modo == kModoFM) return campo != CampoConectar::HF && campo != CampoConectar::SAT;
+    switch (m_estacion.config().koltMode.variante()) {
+    case Variante::HF: return campo == CampoConectar::HF;
+    case Variante::SAT: return campo == CampoConectar::SAT;
+    case Variante::FM: return campo != CampoConectar::HF && campo != CampoConectar::SAT;
+    case Variante::Ninguna: break;
+    }
     return std::nullopt;
 }
 
@@ -104,17 +104,17 @@ bool DialogoConectar::Valido(CampoConectar campo, bool vacioValido) const
 
 std::optional<CampoConectar> DialogoConectar::Conectar()
 {
-    const QString& modo = m_estacion.config().koltMode;
+    const config::ModoKolt& modo = m_estacion.config().koltMode;
     struct Comprobacion {
-        const QString& modo;
+        Variante modo;
         CampoConectar campo;
         bool vacioValido; // a digipeater may be left out
     };
-    const Comprobacion comprobaciones[] = {{kModoHF, CampoConectar::HF, false},
-                                           {kModoFM, CampoConectar::FM, false},
-                                           {kModoSAT, CampoConectar::SAT, false},
-                                           {kModoFM, CampoConectar::Via1, true},
-                                           {kModoFM, CampoConectar::Via2, true}};
+    const Comprobacion comprobaciones[] = {{Variante::HF, CampoConectar::HF, false},
+                                           {Variante::FM, CampoConectar::FM, false},
+                                           {Variante::SAT, CampoConectar::SAT, false},
+                                           {Variante::FM, CampoConectar::Via1, true},
+                                           {Variante::FM, CampoConectar::Via2, true}};
     for (const Comprobacion& c : comprobaciones) {
         if (modo != c.modo || Valido(c.campo, c.vacioValido)) continue;
         m_estacion.operador().Mensaje(Icono::Exclamacion, QStringLiteral("Invalid Call Sign"));
@@ -131,15 +131,15 @@ std::optional<CampoConectar> DialogoConectar::Conectar()
 void DialogoConectar::GuardarPorModo()
 {
     config::Configuracion& c = m_estacion.config();
-    const QString& modo = c.koltMode;
-    if (modo == kModoHF) {
-        c.connectWithHF = Texto(CampoConectar::HF);
-    } else if (modo == kModoFM) {
+    switch (c.koltMode.variante()) {
+    case Variante::HF: c.connectWithHF = Texto(CampoConectar::HF); break;
+    case Variante::FM:
         c.connectWithFM = Texto(CampoConectar::FM);
         c.via1 = Texto(CampoConectar::Via1);
         c.via2 = Texto(CampoConectar::Via2);
-    } else if (modo == kModoSAT) {
-        c.connectWithSAT = Texto(CampoConectar::SAT);
+        break;
+    case Variante::SAT: c.connectWithSAT = Texto(CampoConectar::SAT); break;
+    case Variante::Ninguna: break;
     }
 }
 

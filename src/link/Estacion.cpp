@@ -121,7 +121,7 @@ Estacion::Arranque Estacion::Iniciar()
     m_tmrComprobarSocket.start();
 
     ArrancarModemSiProcede();
-    MarcarModo(m_config.koltMode);
+    MarcarModo(m_config.koltMode.variante());
 
     g.state = m_config.windowState;
     g.width = m_config.terminalWidth;
@@ -162,27 +162,18 @@ void Estacion::Cerrar(const Geometria& ventana)
 void Estacion::ArrancarModemSiProcede()
 {
     if (m_config.autoLaunch != 1) return;
-    const QString ruta = RutaModemDelModo();
+    const QString ruta = config::RutaDelModo(m_config);
     if (ruta.isEmpty()) return;
     config::LanzarConAvisos(*m_lanzador, operador(), ruta);
 }
 
-QString Estacion::RutaModemDelModo() const
+void Estacion::MarcarModo(config::Variante modo)
 {
-    if (m_config.koltMode == QLatin1String("KOLTHF")) return m_config.koltHFPath;
-    if (m_config.koltMode == QLatin1String("KOLTSAT")) return m_config.koltSATPath;
-    if (m_config.koltMode == QLatin1String("KOLTFM")) return m_config.koltFMPath;
-    return {};
-}
-
-void Estacion::MarcarModo(const QString& modo)
-{
-    const bool hf = modo == QLatin1String("KOLTHF");
-    const bool sat = modo == QLatin1String("KOLTSAT");
-    m_modelo.Marcar(QStringLiteral("mnuKOLTHF"), hf);
-    m_modelo.Marcar(QStringLiteral("mnuKOLTFM1200"), modo == QLatin1String("KOLTFM"));
-    m_modelo.Marcar(QStringLiteral("mnuKOLTSAT"), sat);
-    m_modelo.Mostrar(QStringLiteral("mnuPTT"), hf || sat);
+    using config::Variante;
+    m_modelo.Marcar(Control::mnuKOLTHF, modo == Variante::HF);
+    m_modelo.Marcar(Control::mnuKOLTFM1200, modo == Variante::FM);
+    m_modelo.Marcar(Control::mnuKOLTSAT, modo == Variante::SAT);
+    m_modelo.Mostrar(Control::mnuPTT, modo == Variante::HF || modo == Variante::SAT);
 }
 
 bool Estacion::GuardarConfiguracion()

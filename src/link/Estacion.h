@@ -100,9 +100,9 @@ public:
     // Help documents beside the program.
     void AbrirChangeLog();
     void AbrirGuia();
-    // The Mode menu's check marks and the PTT item, for a modem variant
-    // ("KOLTHF", "KOLTFM", "KOLTSAT"); keying exists only in HF and SAT.
-    void MarcarModo(const QString& modo);
+    // The Mode menu's check marks and the PTT item, for a modem variant;
+    // keying exists only in HF and SAT.
+    void MarcarModo(config::Variante modo);
 
     config::Configuracion& config() { return m_config; }
     const config::Configuracion& config() const { return m_config; }

@@ -11,7 +11,7 @@ void Estacion::MostrarConectando()
 {
     m_enlace.llamadaPropia = true;
     m_enlace.desconectando = false;
-    m_modelo.Habilitar(QStringLiteral("mnuStop"), true);
+    m_modelo.Habilitar(Control::mnuStop, true);
 
     EstadoPanel indicativos = m_modelo.panel(Panel::Indicativos);
     if (const QString* destino = config::DestinoDelModo(m_config))
@@ -20,7 +20,7 @@ void Estacion::MostrarConectando()
     indicativos.tooltip.clear();
     m_modelo.FijarPanel(Panel::Indicativos, indicativos);
 
-    m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, false);
+    m_modelo.Habilitar({Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast}, false);
 }
 
 void Estacion::EnlaceEstablecido()
@@ -30,9 +30,9 @@ void Estacion::EnlaceEstablecido()
                               QStringLiteral(" *******  ") + config::HoraUTC() +
                               QStringLiteral("\r\n\r\n"));
     m_enlace.enlazado = true;
-    if (!m_enlace.desconectando) m_modelo.Habilitar(QStringLiteral("mnuStop"), true);
-    m_modelo.Mostrar(QStringLiteral("cmdEnviar"), true);
-    m_modelo.Habilitar(QStringLiteral("mnuSendFile"), true);
+    if (!m_enlace.desconectando) m_modelo.Habilitar(Control::mnuStop, true);
+    m_modelo.Mostrar(Control::cmdEnviar, true);
+    m_modelo.Habilitar(Control::mnuSendFile, true);
     ActualizarEstado();
 }
 
@@ -53,30 +53,30 @@ void Estacion::ActualizarEstado()
                           m_enlace.Texto());
     }
     const auto mostrarDesconectado = [this] {
-        m_modelo.Habilitar(QStringLiteral("mnuStop"), false);
-        m_modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-        m_modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+        m_modelo.Habilitar(Control::mnuStop, false);
+        m_modelo.Mostrar(Control::cmdEnviar, false);
+        m_modelo.Habilitar(Control::mnuSendFile, false);
         m_modelo.FijarPanel(Panel::Indicativos, {QStringLiteral("Disconnected"), QString(),
                                                  QStringLiteral("Modem Disconnected")});
         m_transmision.ecoPendiente.clear();
         m_modelo.FijarPanel(Panel::Bytes, {});
-        m_modelo.Mostrar(QStringLiteral("ProgressBar"), false);
+        m_modelo.Mostrar(Control::ProgressBar, false);
         m_modelo.FijarProgreso(0);
-        m_modelo.Habilitar(QStringLiteral("txtTXChat"), true);
+        m_modelo.Habilitar(Control::txtTXChat, true);
     };
 
     if (!SocketsArriba()) {
         mostrarDesconectado();
     } else if (m_enlace.enlazado) {
-        m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, false);
+        m_modelo.Habilitar({Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast}, false);
         if (!m_enlace.desconectando)
             m_modelo.FijarPanel(Panel::Indicativos, {m_enlace.Texto(), QStringLiteral("Connected"),
                                                      QStringLiteral("Modem Connected")});
     } else {
-        m_modelo.Habilitar({"mnuConnect", "mnuCQ", "mnuBroadcast"}, true);
+        m_modelo.Habilitar({Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast}, true);
         mostrarDesconectado();
     }
-    m_modelo.Mostrar(QStringLiteral("lblWait"), false);
+    m_modelo.Mostrar(Control::lblWait, false);
 }
 
 } // namespace kolt::link

@@ -1,6 +1,7 @@
 #include "link/ModeloVentana.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kolt::link {
 
@@ -16,14 +17,27 @@ QString ClavePanel(Panel p)
     return {};
 }
 
+QString NombreControl(Control c)
+{
+    static const char* const nombres[] = {
+        "mnuSetup",     "mnuPTT",        "mnuSize10",     "mnuSize11",      "mnuSize12",
+        "mnuSize16",    "mnuSize20",     "mnuColorNegro", "mnuColorBlanco", "mnuMode",
+        "mnuKOLTHF",    "mnuKOLTFM1200", "mnuKOLTSAT",    "mnuConnect",     "mnuCQ",
+        "mnuBroadcast", "mnuStop",       "mnuClear",      "mnuSendFile",    "mnuGuide",
+        "mnuChangeLog", "mnuAbout",      "cmdEnviar",     "lblWait",        "ProgressBar",
+        "txtTXChat"};
+    static_assert(std::size(nombres) == kControles);
+    return QString::fromLatin1(nombres[std::size_t(c)]);
+}
+
 ModeloVentana::ModeloVentana()
 {
     m_paneles[static_cast<int>(Panel::TCP)].texto = QStringLiteral("TCP");
     // As the window is designed: nothing in flight, no link yet.
-    for (const char* oculto : {"cmdEnviar", "ProgressBar", "lblWait"})
-        m_controles[QString::fromLatin1(oculto)].visible = false;
-    for (const char* inactivo : {"mnuStop", "mnuSendFile", "mnuMode"})
-        m_controles[QString::fromLatin1(inactivo)].enabled = false;
+    for (Control oculto : {Control::cmdEnviar, Control::ProgressBar, Control::lblWait})
+        m_controles[std::size_t(oculto)].visible = false;
+    for (Control inactivo : {Control::mnuStop, Control::mnuSendFile, Control::mnuMode})
+        m_controles[std::size_t(inactivo)].enabled = false;
 }
 
 void ModeloVentana::AgregarRecepcion(const QString& texto)
@@ -58,31 +72,31 @@ void ModeloVentana::FijarTextoTransmision(const QString& texto)
     emit transmisionCambiada();
 }
 
-void ModeloVentana::Habilitar(const QString& nombre, bool enabled)
+void ModeloVentana::Habilitar(Control control, bool enabled)
 {
-    EstadoControl& c = m_controles[nombre];
+    EstadoControl& c = m_controles[std::size_t(control)];
     if (c.enabled == enabled) return;
     c.enabled = enabled;
     emit controlesCambiados();
 }
 
-void ModeloVentana::Habilitar(std::initializer_list<const char*> nombres, bool enabled)
+void ModeloVentana::Habilitar(std::initializer_list<Control> controles, bool enabled)
 {
-    for (const char* nombre : nombres)
-        Habilitar(QString::fromLatin1(nombre), enabled);
+    for (Control c : controles)
+        Habilitar(c, enabled);
 }
 
-void ModeloVentana::Mostrar(const QString& nombre, bool visible)
+void ModeloVentana::Mostrar(Control control, bool visible)
 {
-    EstadoControl& c = m_controles[nombre];
+    EstadoControl& c = m_controles[std::size_t(control)];
     if (c.visible == visible) return;
     c.visible = visible;
     emit controlesCambiados();
 }
 
-void ModeloVentana::Marcar(const QString& nombre, bool checked)
+void ModeloVentana::Marcar(Control control, bool checked)
 {
-    EstadoControl& c = m_controles[nombre];
+    EstadoControl& c = m_controles[std::size_t(control)];
     if (c.checked == checked) return;
     c.checked = checked;
     emit controlesCambiados();

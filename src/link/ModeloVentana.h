@@ -2,14 +2,14 @@
 // What the main window shows, as plain values. The station logic changes it
 // and says what changed; the window redraws from it; tests assert on it.
 //
-// Controls and menu items are named as the window names them ("mnuStop",
-// "cmdEnviar", "txtTXChat"), status panels by their keys ("TCP", "PTT").
+// Controls and menu items are named as the window names them (Control::mnuStop,
+// Control::cmdEnviar), status panels by their keys ("TCP", "PTT").
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 
 namespace kolt::link {
@@ -19,6 +19,39 @@ enum class Panel { Margen1, PTT, Indicativos, Bytes, TCP };
 inline constexpr std::array<Panel, 5> kPaneles = {Panel::Margen1, Panel::PTT, Panel::Indicativos,
                                                   Panel::Bytes, Panel::TCP};
 QString ClavePanel(Panel p);
+
+// The window's fixed menu items and the controls the logic shows, hides,
+// enables or marks; each enumerator is the object name the window gives it.
+enum class Control : std::uint8_t {
+    mnuSetup,
+    mnuPTT,
+    mnuSize10,
+    mnuSize11,
+    mnuSize12,
+    mnuSize16,
+    mnuSize20,
+    mnuColorNegro,
+    mnuColorBlanco,
+    mnuMode,
+    mnuKOLTHF,
+    mnuKOLTFM1200,
+    mnuKOLTSAT,
+    mnuConnect,
+    mnuCQ,
+    mnuBroadcast,
+    mnuStop,
+    mnuClear,
+    mnuSendFile,
+    mnuGuide,
+    mnuChangeLog,
+    mnuAbout,
+    cmdEnviar,
+    lblWait,
+    ProgressBar,
+    txtTXChat,
+};
+inline constexpr std::size_t kControles = std::size_t(Control::txtTXChat) + 1;
+QString NombreControl(Control c);
 
 struct EstadoPanel {
     QString texto;
@@ -60,11 +93,11 @@ public:
     const QString& textoTransmision() const { return m_transmision; }
     void FijarTextoTransmision(const QString& texto);
 
-    EstadoControl control(const QString& nombre) const { return m_controles.value(nombre); }
-    void Habilitar(const QString& nombre, bool enabled);
-    void Habilitar(std::initializer_list<const char*> nombres, bool enabled);
-    void Mostrar(const QString& nombre, bool visible);
-    void Marcar(const QString& nombre, bool checked);
+    EstadoControl control(Control c) const { return m_controles[std::size_t(c)]; }
+    void Habilitar(Control c, bool enabled);
+    void Habilitar(std::initializer_list<Control> controles, bool enabled);
+    void Mostrar(Control c, bool visible);
+    void Marcar(Control c, bool checked);
 
     EstadoPanel panel(Panel p) const { return m_paneles[static_cast<int>(p)]; }
     void FijarPanel(Panel p, const EstadoPanel& estado);
@@ -113,7 +146,7 @@ signals:
 private:
     QString m_recepcion;
     QString m_transmision;
-    QHash<QString, EstadoControl> m_controles;
+    std::array<EstadoControl, kControles> m_controles;
     std::array<EstadoPanel, kPaneles.size()> m_paneles;
     int m_progreso = 0;
     QString m_titulo;

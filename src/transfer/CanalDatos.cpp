@@ -54,9 +54,9 @@ void CanalDatos::EnviarTexto()
     const QString texto = ConSaltosCRLF(modelo.textoTransmision());
     if (texto.isEmpty()) return;
 
-    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
-    modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-    modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+    modelo.Mostrar(link::Control::ProgressBar, true);
+    modelo.Mostrar(link::Control::cmdEnviar, false);
+    modelo.Habilitar(link::Control::mnuSendFile, false);
     const QByteArray carga = config::ATextoAnsi(texto);
     tx.ecoPendiente = texto + kFinLinea;
     tx.estadoEnvio = Envio::Texto;
@@ -64,7 +64,7 @@ void CanalDatos::EnviarTexto()
                   carga);
     modelo.FijarProgreso(0);
     modelo.FijarTextoTransmision(QString());
-    modelo.Habilitar(QStringLiteral("mnuClear"), false);
+    modelo.Habilitar(link::Control::mnuClear, false);
 }
 
 void CanalDatos::EntregarTrama(QByteArrayView trama)
@@ -109,8 +109,8 @@ void CanalDatos::RecibirDatos(QByteArrayView bloque)
         MostrarProgreso(m_receptor.recibidos(), m_receptor.esperados(),
                         QStringLiteral(" Bytes Rcvd"), QStringLiteral("Descargando"));
         link::ModeloVentana& modelo = m_estacion.modelo();
-        modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-        modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
+        modelo.Mostrar(link::Control::cmdEnviar, false);
+        modelo.Habilitar(link::Control::mnuSendFile, false);
     }
 }
 
@@ -198,8 +198,8 @@ void CanalDatos::ProcesarBuffer(const QString& linea)
     LimpiarIndicadores();
     tx.ultimoEmisor = Emisor::Propio;
     link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Habilitar(QStringLiteral("txtTXChat"), true);
-    modelo.Habilitar(QStringLiteral("mnuClear"), true);
+    modelo.Habilitar(link::Control::txtTXChat, true);
+    modelo.Habilitar(link::Control::mnuClear, true);
     RestaurarControles();
     modelo.EnfocarTransmision();
 }
@@ -223,7 +223,7 @@ void CanalDatos::AbandonarEnvio()
     tx.bytesPendientes = 0;
     tx.estadoEnvio = Envio::Ninguno;
     // What a send took away comes back with it.
-    m_estacion.modelo().Habilitar(QStringLiteral("mnuClear"), true);
+    m_estacion.modelo().Habilitar(link::Control::mnuClear, true);
 }
 
 void CanalDatos::OlvidarRecepcion()
@@ -253,7 +253,7 @@ void CanalDatos::MostrarProgreso(std::uint64_t hechos, std::uint64_t total, cons
 {
     link::ModeloVentana& modelo = m_estacion.modelo();
     modelo.FijarProgreso(Porcentaje(hechos, total));
-    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
+    modelo.Mostrar(link::Control::ProgressBar, true);
     modelo.FijarPanel(Panel::Bytes, {QString::number(hechos) + sufijo, imagen, QString()});
 }
 
@@ -261,7 +261,7 @@ void CanalDatos::LimpiarIndicadores()
 {
     link::ModeloVentana& modelo = m_estacion.modelo();
     modelo.FijarPanel(Panel::Bytes, {});
-    modelo.Mostrar(QStringLiteral("ProgressBar"), false);
+    modelo.Mostrar(link::Control::ProgressBar, false);
 }
 
 // The Send button and Send File come back only where the link state allows
@@ -274,8 +274,8 @@ void CanalDatos::RestaurarControles()
         m_receptor.enTrama())
         return;
     link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Mostrar(QStringLiteral("cmdEnviar"), true);
-    modelo.Habilitar(QStringLiteral("mnuSendFile"), true);
+    modelo.Mostrar(link::Control::cmdEnviar, true);
+    modelo.Habilitar(link::Control::mnuSendFile, true);
 }
 
 } // namespace kolt::transfer

@@ -132,15 +132,15 @@ void TransferenciaArchivos::EnviarArchivo()
     // As read: the file may have changed since it was checked.
     const qint64 anunciado = carga.size();
     link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Mostrar(QStringLiteral("lblWait"), true);
+    modelo.Mostrar(link::Control::lblWait, true);
     const TramaArchivo trama = ArmarTramaArchivo(std::span(
         reinterpret_cast<const std::uint8_t*>(carga.constData()), std::size_t(carga.size())));
-    modelo.Mostrar(QStringLiteral("lblWait"), false);
+    modelo.Mostrar(link::Control::lblWait, false);
     carga = QByteArray();
 
-    modelo.Mostrar(QStringLiteral("cmdEnviar"), false);
-    modelo.Habilitar(QStringLiteral("mnuSendFile"), false);
-    modelo.Habilitar(QStringLiteral("mnuClear"), false);
+    modelo.Mostrar(link::Control::cmdEnviar, false);
+    modelo.Habilitar(link::Control::mnuSendFile, false);
+    modelo.Habilitar(link::Control::mnuClear, false);
     canal.CabeceraPropia();
     // The block is this station's from here: a remote line arriving before
     // the send completes gets its own header.
@@ -154,7 +154,7 @@ void TransferenciaArchivos::EnviarArchivo()
     canal.EntregarTrama(QByteArrayView(reinterpret_cast<const char*>(trama.bytes.data()),
                                        qsizetype(trama.bytes.size())));
     modelo.FijarProgreso(0);
-    modelo.Mostrar(QStringLiteral("ProgressBar"), true);
+    modelo.Mostrar(link::Control::ProgressBar, true);
     m_tickInicioEnvio = m_reloj();
 }
 

@@ -177,9 +177,9 @@ void frmBroadcast::done(int resultado)
 void EngancharBroadcast(frmKoltChat& ventana, link::Estacion& estacion)
 {
     auto dialogo = std::make_shared<QPointer<frmBroadcast>>();
-    QObject::connect(ventana.accion(QStringLiteral("mnuCQ")), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(link::Control::mnuCQ), &QAction::triggered, &ventana,
                      [&estacion] { estacion.kiss().AccionCQ(); });
-    QObject::connect(ventana.accion(QStringLiteral("mnuBroadcast")), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(link::Control::mnuBroadcast), &QAction::triggered, &ventana,
                      [&ventana, &estacion, dialogo] {
                          if (!*dialogo || (*dialogo)->cerrado()) {
                              *dialogo = new frmBroadcast(estacion, &ventana);

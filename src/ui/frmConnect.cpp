@@ -154,7 +154,7 @@ void frmConnect::done(int resultado)
 
 void EngancharConectar(frmKoltChat& ventana, link::Estacion& estacion)
 {
-    QObject::connect(ventana.accion(QStringLiteral("mnuConnect")), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(link::Control::mnuConnect), &QAction::triggered, &ventana,
                      [&ventana, &estacion] {
                          if (!link::PuedeAbrirConectar(estacion)) return;
                          frmConnect dialogo(estacion, &ventana);

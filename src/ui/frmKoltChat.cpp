@@ -32,6 +32,7 @@
 
 namespace kolt::ui {
 
+using link::Control;
 using link::Panel;
 
 namespace {
@@ -116,29 +117,34 @@ double frmKoltChat::Dpi() const
     return logicalDpiX() > 0 ? logicalDpiX() : 96.0;
 }
 
+QAction* frmKoltChat::accion(const QString& nombre) const
+{
+    for (std::size_t i = 0; i < link::kControles; ++i)
+        if (m_acciones[i] && link::NombreControl(link::Control(i)) == nombre) return m_acciones[i];
+    return findChild<QAction*>(nombre);
+}
+
 QAction* frmKoltChat::Accion(QMenu* menu, const QString& nombre, const QString& caption)
 {
     QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     a->setObjectName(nombre);
-    m_acciones.insert(nombre, a);
     return a;
 }
 
-QAction* frmKoltChat::AgregarAccion(const QString& nombre, QAction* accion)
+QAction* frmKoltChat::Accion(QMenu* menu, link::Control c, const QString& caption)
 {
-    accion->setObjectName(nombre);
-    m_acciones.insert(nombre, accion);
-    RedibujarControles();
-    return accion;
+    QAction* a = Accion(menu, link::NombreControl(c), caption);
+    m_acciones[std::size_t(c)] = a;
+    return a;
 }
 
 void frmKoltChat::CrearMenus()
 {
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     settings->setObjectName(QStringLiteral("mnuSettings"));
-    Accion(settings, QStringLiteral("mnuSetup"), QStringLiteral("Chat Setup..."));
-    connect(Accion(settings, QStringLiteral("mnuPTT"), QStringLiteral("PTT...")),
-            &QAction::triggered, this, [this] {
+    Accion(settings, Control::mnuSetup, QStringLiteral("Chat Setup..."));
+    connect(Accion(settings, Control::mnuPTT, QStringLiteral("PTT...")), &QAction::triggered, this,
+            [this] {
                 frmPTT ptt(m_estacion, this);
                 ptt.exec();
                 VolverATransmision();
@@ -147,8 +153,10 @@ void frmKoltChat::CrearMenus()
     size->setObjectName(QStringLiteral("mnuSize"));
     // One item of each group is marked: picking the marked one keeps it so.
     auto* tamanos = new QActionGroup(size);
-    for (int n : {10, 11, 12, 16, 20}) {
-        QAction* a = Accion(size, QStringLiteral("mnuSize%1").arg(n), QString::number(n));
+    for (auto [n, item] : {std::pair{10, Control::mnuSize10}, std::pair{11, Control::mnuSize11},
+                           std::pair{12, Control::mnuSize12}, std::pair{16, Control::mnuSize16},
+                           std::pair{20, Control::mnuSize20}}) {
+        QAction* a = Accion(size, item, QString::number(n));
         a->setCheckable(true);
         tamanos->addAction(a);
         connect(a, &QAction::triggered, this, [this, n] { m_estacion.AccionTamanoFuente(n); });
@@ -156,9 +164,9 @@ void frmKoltChat::CrearMenus()
     QMenu* colour = settings->addMenu(QStringLiteral("Colour"));
     colour->setObjectName(QStringLiteral("mnuColor"));
     auto* colores = new QActionGroup(colour);
-    for (auto [nombre, caption] :
-         {std::pair{"mnuColorNegro", "Black"}, std::pair{"mnuColorBlanco", "White"}}) {
-        QAction* a = Accion(colour, QString::fromLatin1(nombre), QString::fromLatin1(caption));
+    for (auto [nombre, caption] : {std::pair{Control::mnuColorNegro, "Black"},
+                                   std::pair{Control::mnuColorBlanco, "White"}}) {
+        QAction* a = Accion(colour, nombre, QString::fromLatin1(caption));
         a->setCheckable(true);
         colores->addAction(a);
         const QString valor = QString::fromLatin1(caption);
@@ -168,37 +176,37 @@ void frmKoltChat::CrearMenus()
     // The variant is changed in the setup dialog; this menu only shows it.
     QMenu* mode = menuBar()->addMenu(QStringLiteral("Mode"));
     mode->setObjectName(QStringLiteral("mnuMode"));
-    m_acciones.insert(QStringLiteral("mnuMode"), mode->menuAction());
-    for (auto [nombre, caption] :
-         {std::pair{"mnuKOLTHF", "KOLT HF"}, std::pair{"mnuKOLTFM1200", "KOLT FM"},
-          std::pair{"mnuKOLTSAT", "KOLT SAT"}})
-        Accion(mode, QString::fromLatin1(nombre), QString::fromLatin1(caption))->setCheckable(true);
+    m_acciones[std::size_t(Control::mnuMode)] = mode->menuAction();
+    for (auto [item, variante] : {std::pair{Control::mnuKOLTHF, config::Variante::HF},
+                                  std::pair{Control::mnuKOLTFM1200, config::Variante::FM},
+                                  std::pair{Control::mnuKOLTSAT, config::Variante::SAT}})
+        Accion(mode, item, QStringLiteral("KOLT ") + config::NombreDe(variante))
+            ->setCheckable(true);
 
-    Accion(nullptr, QStringLiteral("mnuConnect"), QStringLiteral("Connect"));
-    Accion(nullptr, QStringLiteral("mnuCQ"), QStringLiteral("CQ"));
-    Accion(nullptr, QStringLiteral("mnuBroadcast"), QStringLiteral("Broadcast"));
-    connect(Accion(nullptr, QStringLiteral("mnuStop"), QStringLiteral("Stop")), &QAction::triggered,
-            this, [this] { m_estacion.Abortar(); });
-    connect(Accion(nullptr, QStringLiteral("mnuClear"), QStringLiteral("Clear")),
-            &QAction::triggered, this, [this] { m_estacion.AccionLimpiar(); });
-    connect(Accion(nullptr, QStringLiteral("mnuSendFile"), QStringLiteral("Send File")),
-            &QAction::triggered, this, [this] { m_estacion.archivos().AccionEnviarArchivo(); });
+    Accion(nullptr, Control::mnuConnect, QStringLiteral("Connect"));
+    Accion(nullptr, Control::mnuCQ, QStringLiteral("CQ"));
+    Accion(nullptr, Control::mnuBroadcast, QStringLiteral("Broadcast"));
+    connect(Accion(nullptr, Control::mnuStop, QStringLiteral("Stop")), &QAction::triggered, this,
+            [this] { m_estacion.Abortar(); });
+    connect(Accion(nullptr, Control::mnuClear, QStringLiteral("Clear")), &QAction::triggered, this,
+            [this] { m_estacion.AccionLimpiar(); });
+    connect(Accion(nullptr, Control::mnuSendFile, QStringLiteral("Send File")), &QAction::triggered,
+            this, [this] { m_estacion.archivos().AccionEnviarArchivo(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    connect(Accion(help, QStringLiteral("mnuGuide"), QStringLiteral("How to transmit a file")),
+    connect(Accion(help, Control::mnuGuide, QStringLiteral("How to transmit a file")),
             &QAction::triggered, this, [this] { m_estacion.AbrirGuia(); });
     help->addSeparator();
-    m_acciones.insert(QStringLiteral("mnuWebSeparator"), help->actions().constLast());
     for (const config::EnlaceAyuda& web :
          config::EnlacesAyuda(m_estacion.entorno().carpetaPrograma))
         connect(Accion(help, web.nombre, web.caption), &QAction::triggered, this,
                 [this, direccion = web.direccion] { m_estacion.operador().Abrir(direccion); });
     help->addSeparator();
-    connect(Accion(help, QStringLiteral("mnuChangeLog"), QStringLiteral("ChangeLog")),
-            &QAction::triggered, this, [this] { m_estacion.AbrirChangeLog(); });
-    connect(Accion(help, QStringLiteral("mnuAbout"), QStringLiteral("About...")),
-            &QAction::triggered, this, [this] {
+    connect(Accion(help, Control::mnuChangeLog, QStringLiteral("ChangeLog")), &QAction::triggered,
+            this, [this] { m_estacion.AbrirChangeLog(); });
+    connect(Accion(help, Control::mnuAbout, QStringLiteral("About...")), &QAction::triggered, this,
+            [this] {
                 frmAbout acerca(this);
                 acerca.exec();
                 VolverATransmision();
@@ -283,26 +291,27 @@ void frmKoltChat::CrearBarraEstado()
 // its click does.
 void frmKoltChat::PrepararTeclado()
 {
-    const std::pair<const char*, QKeySequence> teclas[] = {
-        {"mnuSetup", QKeySequence(Qt::CTRL | Qt::Key_Comma)}, // the desktops' Preferences key
-        {"mnuPTT", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
-        {"mnuSize10", QKeySequence(Qt::CTRL | Qt::Key_1)},
-        {"mnuSize11", QKeySequence(Qt::CTRL | Qt::Key_2)},
-        {"mnuSize12", QKeySequence(Qt::CTRL | Qt::Key_3)},
-        {"mnuSize16", QKeySequence(Qt::CTRL | Qt::Key_4)},
-        {"mnuSize20", QKeySequence(Qt::CTRL | Qt::Key_5)},
-        {"mnuColorNegro", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)},
-        {"mnuColorBlanco", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
-        {"mnuConnect", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
-        {"mnuCQ", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q)},
-        {"mnuBroadcast", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)},
-        {"mnuStop", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
-        {"mnuClear", QKeySequence(Qt::CTRL | Qt::Key_L)}, // "clear screen" of terminals
-        {"mnuSendFile", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
-        {"mnuGuide", QKeySequence(Qt::Key_F1)}, // help
+    const std::pair<Control, QKeySequence> teclas[] = {
+        {Control::mnuSetup,
+         QKeySequence(Qt::CTRL | Qt::Key_Comma)}, // the desktops' Preferences key
+        {Control::mnuPTT, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {Control::mnuSize10, QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {Control::mnuSize11, QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {Control::mnuSize12, QKeySequence(Qt::CTRL | Qt::Key_3)},
+        {Control::mnuSize16, QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {Control::mnuSize20, QKeySequence(Qt::CTRL | Qt::Key_5)},
+        {Control::mnuColorNegro, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)},
+        {Control::mnuColorBlanco, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+        {Control::mnuConnect, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {Control::mnuCQ, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q)},
+        {Control::mnuBroadcast, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)},
+        {Control::mnuStop, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+        {Control::mnuClear, QKeySequence(Qt::CTRL | Qt::Key_L)}, // "clear screen" of terminals
+        {Control::mnuSendFile, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
+        {Control::mnuGuide, QKeySequence(Qt::Key_F1)}, // help
     };
     for (const auto& [nombre, tecla] : teclas)
-        if (QAction* a = accion(QString::fromLatin1(nombre))) a->setShortcut(tecla);
+        accion(nombre)->setShortcut(tecla);
 
     // F10 opens the menu bar as on the desktops that use it; Alt alone
     // already does where the style navigates the bar with it.
@@ -341,16 +350,18 @@ QWidget* frmKoltChat::panel(Panel p) const
 
 void frmKoltChat::RedibujarControles()
 {
-    for (auto it = m_acciones.cbegin(); it != m_acciones.cend(); ++it) {
-        const link::EstadoControl c = m_modelo.control(it.key());
-        it.value()->setEnabled(c.enabled);
-        it.value()->setVisible(c.visible);
-        if (it.value()->isCheckable()) it.value()->setChecked(c.checked);
+    for (std::size_t i = 0; i < link::kControles; ++i) {
+        QAction* a = m_acciones[i];
+        if (!a) continue;
+        const link::EstadoControl c = m_modelo.control(Control(i));
+        a->setEnabled(c.enabled);
+        a->setVisible(c.visible);
+        if (a->isCheckable()) a->setChecked(c.checked);
     }
-    m_cmdEnviar->setVisible(m_modelo.control(QStringLiteral("cmdEnviar")).visible);
-    m_lblWait->setVisible(m_modelo.control(QStringLiteral("lblWait")).visible);
-    m_progressBar->setVisible(m_modelo.control(QStringLiteral("ProgressBar")).visible);
-    m_txtTXChat->setEnabled(m_modelo.control(QStringLiteral("txtTXChat")).enabled);
+    m_cmdEnviar->setVisible(m_modelo.control(Control::cmdEnviar).visible);
+    m_lblWait->setVisible(m_modelo.control(Control::lblWait).visible);
+    m_progressBar->setVisible(m_modelo.control(Control::ProgressBar).visible);
+    m_txtTXChat->setEnabled(m_modelo.control(Control::txtTXChat).enabled);
 }
 
 void frmKoltChat::RedibujarPaneles()
@@ -421,7 +432,7 @@ bool frmKoltChat::eventFilter(QObject* objeto, QEvent* evento)
     if (objeto == m_txtTXChat && evento->type() == QEvent::KeyPress) {
         const int tecla = static_cast<QKeyEvent*>(evento)->key();
         if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-            if (m_modelo.control(QStringLiteral("cmdEnviar")).visible) emit enviarPulsado();
+            if (m_modelo.control(Control::cmdEnviar).visible) emit enviarPulsado();
             return true;
         }
     }

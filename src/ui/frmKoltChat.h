@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <array>
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -35,8 +37,10 @@ public:
     // Where the window stands now, in twips, for the close of the station.
     link::Geometria GeometriaActual() const;
 
-    // For tests and the dialogs: controls by their names.
-    QAction* accion(const QString& nombre) const { return m_acciones.value(nombre); }
+    // For the dialogs: a menu item of the window's own.
+    QAction* accion(link::Control c) const { return m_acciones[std::size_t(c)]; }
+    // For tests: any menu item, by its object name.
+    QAction* accion(const QString& nombre) const;
     QPlainTextEdit* txtMainChat() const { return m_txtMainChat; }
     QPlainTextEdit* txtTXChat() const { return m_txtTXChat; }
     QToolButton* cmdEnviar() const { return m_cmdEnviar; }
@@ -45,8 +49,6 @@ public:
     QWidget* panel(link::Panel p) const;
     double Dpi() const;
 
-    // Hooks for the subsystems' own windows and operations.
-    QAction* AgregarAccion(const QString& nombre, QAction* accion);
     // Typing goes back to the transmit box (after a send, when a dialog closes).
     void VolverATransmision();
 
@@ -72,11 +74,12 @@ private:
     void RedibujarAspecto();
     void AgregarRecepcion(const QString& texto);
     void ReemplazarRecepcion();
+    QAction* Accion(QMenu* menu, link::Control c, const QString& caption);
     QAction* Accion(QMenu* menu, const QString& nombre, const QString& caption);
 
     link::Estacion& m_estacion;
     link::ModeloVentana& m_modelo;
-    QHash<QString, QAction*> m_acciones;
+    std::array<QAction*, link::kControles> m_acciones{}; // null for the controls below
     QPlainTextEdit* m_txtMainChat = nullptr;
     QPlainTextEdit* m_txtTXChat = nullptr;
     QToolButton* m_cmdEnviar = nullptr;

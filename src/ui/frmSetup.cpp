@@ -23,7 +23,6 @@ using config::Variante;
 
 namespace {
 
-const char* const kSufijo[] = {"HF", "FM", "SAT"};
 const char* const kBW[] = {"500", "2300", "2750"};
 
 QLineEdit* Campo(QWidget* padre, const QString& nombre)
@@ -61,7 +60,7 @@ void frmSetup::PrepararTeclado()
 {
     for (Variante v : config::kVariantes) {
         const int i = config::Indice(v);
-        const QString marco = QStringLiteral("KOLT %1 ").arg(kSufijo[i]);
+        const QString marco = QStringLiteral("KOLT %1 ").arg(config::NombreDe(v));
         Nombrar(m_txtHost[i], marco + QStringLiteral("Host"));
         Nombrar(m_txtPuerto[i], marco + QStringLiteral("Command Port"), m_txtPuerto[i]->toolTip());
         Nombrar(m_txtDatos[i], marco + QStringLiteral("Data Port"),
@@ -90,7 +89,8 @@ void frmSetup::Construir()
     const char* const nombresModo[] = {"optKOLTHF", "optKOLTFM1200", "optKOLTSAT"};
     for (Variante v : config::kVariantes) {
         const int i = config::Indice(v);
-        m_optVariante[i] = new QRadioButton(QStringLiteral("KOLT %1").arg(kSufijo[i]), fraModo);
+        m_optVariante[i] =
+            new QRadioButton(QStringLiteral("KOLT %1").arg(config::NombreDe(v)), fraModo);
         m_optVariante[i]->setObjectName(QString::fromLatin1(nombresModo[i]));
         modo->addWidget(m_optVariante[i]);
         connect(m_optVariante[i], &QRadioButton::clicked, this, &frmSetup::GestionarModo);
@@ -121,7 +121,7 @@ void frmSetup::Construir()
     auto* puertos = new QHBoxLayout;
     for (Variante v : config::kVariantes) {
         const int i = config::Indice(v);
-        const QString s = QString::fromLatin1(kSufijo[i]);
+        const QString s = config::NombreDe(v);
         m_fraTCP[i] =
             Marco(QStringLiteral("fra%1TCP").arg(s), QStringLiteral("KOLT %1 TCP").arg(s));
         auto* g = new QGridLayout(m_fraTCP[i]);
@@ -156,7 +156,7 @@ void frmSetup::Construir()
 
     for (Variante v : config::kVariantes) {
         const int i = config::Indice(v);
-        const QString s = QString::fromLatin1(kSufijo[i]);
+        const QString s = config::NombreDe(v);
         m_fraRuta[i] = Marco(QStringLiteral("fraRutaKOLT%1").arg(s),
                              QStringLiteral("KOLT %1 Modem location").arg(s));
         auto* l = new QHBoxLayout(m_fraRuta[i]);
@@ -310,7 +310,7 @@ void frmSetup::closeEvent(QCloseEvent* evento)
 
 void EngancharSetup(frmKoltChat& ventana, link::Estacion& estacion)
 {
-    QObject::connect(ventana.accion(QStringLiteral("mnuSetup")), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(link::Control::mnuSetup), &QAction::triggered, &ventana,
                      [&ventana, &estacion] {
                          frmSetup setup(estacion, &ventana);
                          setup.exec();

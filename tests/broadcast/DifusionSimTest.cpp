@@ -42,7 +42,7 @@ protected:
                                                     kiss ? kiss : s->kissPort());
         EXPECT_TRUE(e->listo);
         EXPECT_TRUE(Esperar([&] {
-            return (*e)->SocketsArriba() && e->Habilitado("mnuConnect") &&
+            return (*e)->SocketsArriba() && e->Habilitado(link::Control::mnuConnect) &&
                    (kiss || (*e)->kiss().Conectado());
         }));
         return e;
@@ -77,9 +77,11 @@ TEST_F(DifusionSim, CqAndBroadcastReachTheOtherStation)
         auto a = Estacion("N0CALL-1", QString::fromLatin1(c.ajustesA));
         auto b = Estacion("N0CALL-3", QString::fromLatin1(c.ajustesB));
         (*a)->kiss().AccionCQ();
-        EXPECT_FALSE(a->Habilitado("mnuCQ") || a->Habilitado("mnuBroadcast"));
+        EXPECT_FALSE(a->Habilitado(link::Control::mnuCQ) ||
+                     a->Habilitado(link::Control::mnuBroadcast));
         ASSERT_TRUE(Esperar([&] {
-            return a->Habilitado("mnuCQ") && a->Habilitado("mnuBroadcast");
+            return a->Habilitado(link::Control::mnuCQ) &&
+                   a->Habilitado(link::Control::mnuBroadcast);
         })) << "the modem's PTT OFF gives both back";
         ASSERT_TRUE((*a)->kiss().EnviarBroadcast(QStringLiteral("hello all")));
         ASSERT_TRUE(Esperar([&] { return b->Pantalla().size() >= 2; }));
@@ -107,10 +109,10 @@ TEST_F(DifusionSim, PttOffGivesTheItemsBackOnlyWhileNoConnectionIsUnderWay)
     (*a)->kiss().AccionCQ();
     (*a)->Conectar();
     ASSERT_TRUE(Esperar([&] { return pttOff == 1 && !b->Pantalla().isEmpty(); }));
-    EXPECT_FALSE(a->Habilitado("mnuCQ"));
-    EXPECT_FALSE(a->Habilitado("mnuBroadcast"));
+    EXPECT_FALSE(a->Habilitado(link::Control::mnuCQ));
+    EXPECT_FALSE(a->Habilitado(link::Control::mnuBroadcast));
     ASSERT_TRUE(Esperar([&] { return (*a)->enlace().enlazado; }));
-    EXPECT_FALSE(a->Habilitado("mnuCQ"));
+    EXPECT_FALSE(a->Habilitado(link::Control::mnuCQ));
 
     // A broadcast while linked is refused.
     ASSERT_FALSE((*a)->kiss().EnviarBroadcast(QStringLiteral("too soon")));
@@ -119,12 +121,13 @@ TEST_F(DifusionSim, PttOffGivesTheItemsBackOnlyWhileNoConnectionIsUnderWay)
 
     // Back to idle: the link's end gives them back.
     (*a)->Abortar();
-    ASSERT_TRUE(Esperar([&] { return !(*a)->enlace().enlazado && a->Habilitado("mnuCQ"); }));
-    EXPECT_TRUE(a->Habilitado("mnuBroadcast"));
+    ASSERT_TRUE(
+        Esperar([&] { return !(*a)->enlace().enlazado && a->Habilitado(link::Control::mnuCQ); }));
+    EXPECT_TRUE(a->Habilitado(link::Control::mnuBroadcast));
     ASSERT_TRUE((*a)->kiss().EnviarBroadcast(QStringLiteral("now")));
-    EXPECT_FALSE(a->Habilitado("mnuCQ"));
-    ASSERT_TRUE(Esperar([&] { return a->Habilitado("mnuCQ") && pttOff == 2; }));
-    EXPECT_TRUE(a->Habilitado("mnuBroadcast"));
+    EXPECT_FALSE(a->Habilitado(link::Control::mnuCQ));
+    ASSERT_TRUE(Esperar([&] { return a->Habilitado(link::Control::mnuCQ) && pttOff == 2; }));
+    EXPECT_TRUE(a->Habilitado(link::Control::mnuBroadcast));
     // The listener was linked meanwhile: its screen holds the link's banner too.
     EXPECT_TRUE(
         Esperar([&] { return b->Pantalla().constLast() == "< ALL: N0CALL-1 now  hh:mm:ss"; }));
@@ -139,7 +142,7 @@ TEST_F(DifusionSim, BroadcastRefusedWithTheKissPortDownOrWhileAConnectionIsBeing
     ASSERT_EQ(b->operador.avisos.size(), 1u);
     EXPECT_EQ(b->operador.avisos[0].icono, link::Icono::Exclamacion);
     EXPECT_EQ(b->operador.avisos[0].texto, "The KISS TCP port is not connected with KOLT TNC");
-    EXPECT_TRUE(b->Habilitado("mnuCQ") && b->Habilitado("mnuBroadcast"))
+    EXPECT_TRUE(b->Habilitado(link::Control::mnuCQ) && b->Habilitado(link::Control::mnuBroadcast))
         << "a refused broadcast changes nothing";
 
     (*a)->Conectar();

@@ -60,7 +60,7 @@ TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEachInTheAnsiCodePa
     // here; the message is cut at 500 characters.
     const QString mensaje = QStringLiteral("\u00C0\u00DB") + QString(600, QLatin1Char('x'));
     ASSERT_TRUE(e->kiss().EnviarBroadcast(mensaje));
-    e->modelo().Habilitar("mnuCQ", true); // as the modem's "PTT OFF" would
+    e->modelo().Habilitar(link::Control::mnuCQ, true); // as the modem's "PTT OFF" would
     e->kiss().AccionCQ();
 
     const QByteArray info = "\xC0\xDB" + QByteArray(498, 'x');
@@ -85,7 +85,8 @@ TEST_F(EnlaceKISSTest, CqThatNeverGoesOutLocksNothingOut)
         sinKiss->kiss().AccionCQ();
         EXPECT_EQ(sinKiss.Pantalla(),
                   QStringList({"CQ not sent: the KISS TCP port is not connected with KOLT TNC"}));
-        EXPECT_TRUE(sinKiss.Habilitado("mnuCQ") && sinKiss.Habilitado("mnuBroadcast"));
+        EXPECT_TRUE(sinKiss.Habilitado(link::Control::mnuCQ) &&
+                    sinKiss.Habilitado(link::Control::mnuBroadcast));
         EXPECT_TRUE(sinKiss.operador.avisos.empty());
     }
     m_modem.Cortar();
@@ -95,15 +96,16 @@ TEST_F(EnlaceKISSTest, CqThatNeverGoesOutLocksNothingOut)
     ASSERT_TRUE(e.Arriba(&m_kiss));
     e->kiss().AccionCQ();
     ASSERT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
-    EXPECT_FALSE(e.Habilitado("mnuCQ"));
-    ASSERT_TRUE(Esperar([&] { return e.Habilitado("mnuCQ") && e.Habilitado("mnuBroadcast"); }))
-        << "no PTT OFF ever came: the wait is bounded";
+    EXPECT_FALSE(e.Habilitado(link::Control::mnuCQ));
+    ASSERT_TRUE(Esperar([&] {
+        return e.Habilitado(link::Control::mnuCQ) && e.Habilitado(link::Control::mnuBroadcast);
+    })) << "no PTT OFF ever came: the wait is bounded";
 
     // A "PTT ON" starts the wait afresh; its "PTT OFF" ends it at once.
     e->ProcesarComando("PTT ON");
-    EXPECT_FALSE(e.Habilitado("mnuCQ"));
+    EXPECT_FALSE(e.Habilitado(link::Control::mnuCQ));
     e->ProcesarComando("PTT OFF");
-    EXPECT_TRUE(e.Habilitado("mnuCQ"));
+    EXPECT_TRUE(e.Habilitado(link::Control::mnuCQ));
 }
 
 // Frames of other stations as one stream, with what the screen shows.
@@ -258,8 +260,8 @@ TEST_F(EnlaceKISSTest, SendStoresTheDigipeatersInFmOnlyAndSavesAndSends)
     EXPECT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
 
     // Outside FM the boxes are neither checked nor stored.
-    e->config().koltMode = QStringLiteral("KOLTHF");
-    e->modelo().Habilitar("mnuCQ", true); // as the modem's "PTT OFF" would
+    e->config().koltMode = kolt::config::Variante::HF;
+    e->modelo().Habilitar(link::Control::mnuCQ, true); // as the modem's "PTT OFF" would
     EXPECT_TRUE(Enviar("NOT A CALL", "%%%").cerrar);
     EXPECT_TRUE(e.operador.avisos.empty());
     EXPECT_EQ(e->config().via1, "WIDE1-1");
@@ -286,12 +288,12 @@ TEST_F(EnlaceKISSTest, ClosingKeepsValidBoxesInFmOnlyAndNeverWhileTheProgramClos
     EXPECT_TRUE(e.operador.avisos.empty());
 
     // In HF valid boxes save the settings but are not stored.
-    e->config().koltMode = QStringLiteral("KOLTHF");
+    e->config().koltMode = kolt::config::Variante::HF;
     broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QString());
     EXPECT_EQ(e->config().via1, "WIDE1-1");
 
     // While the program closes, the station saves everything itself.
-    e->config().koltMode = QStringLiteral("KOLTFM");
+    e->config().koltMode = kolt::config::Variante::FM;
     e->Cerrar(link::Geometria{});
     e->config().via2 = QStringLiteral("UNSAVED");
     broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QStringLiteral("WIDE2-2"));

@@ -97,7 +97,7 @@ TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
     QObject::connect(&oyente, &QTcpSocket::readyRead, [&] { oido += oyente.readAll(); });
     oyente.connectToHost(QHostAddress::LocalHost, par.puertoB);
     ASSERT_TRUE(Esperar([&] {
-        return x->SocketsArriba() && x.Habilitado("mnuCQ") && x->kiss().Conectado() &&
+        return x->SocketsArriba() && x.Habilitado(link::Control::mnuCQ) && x->kiss().Conectado() &&
                haciaA.Unido() && y->kiss().Conectado() &&
                oyente.state() == QAbstractSocket::ConnectedState;
     }));
@@ -112,7 +112,7 @@ TEST(InteropDirewolf, BroadcastsToAllCrossARealTncPairUnchanged)
 
     // Our modem would report the end of the transmission.
     modemX.Enviar("PTT ON\rPTT OFF\r");
-    ASSERT_TRUE(Esperar([&] { return x.Habilitado("mnuCQ"); }));
+    ASSERT_TRUE(Esperar([&] { return x.Habilitado(link::Control::mnuCQ); }));
 
     // Through a digipeater: shown as it stands in the frame.
     x->config().via1 = QStringLiteral("WIDE1-1");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using namespace kolt::broadcast;
+using kolt::config::Variante;
 
 namespace {
 
@@ -15,15 +16,15 @@ std::string espacios(std::size_t n)
     return std::string(n, ' ');
 }
 
-Estacion estacion(Modo modo, std::string propio = "N0CALL-1", std::string via1 = "",
-                  std::string via2 = "", std::string ancho = "2300")
+DatosEmisor emisor(Variante modo, std::string propio = "N0CALL-1", std::string via1 = "",
+                   std::string via2 = "", std::string ancho = "2300")
 {
     return {modo, std::move(propio), std::move(via1), std::move(via2), std::move(ancho)};
 }
 
 TEST(TramaBroadcast, HelloFromN0call1IsTheTwentyOneByteFrameWithCommandZero)
 {
-    const auto t = TramaBroadcast(estacion(Modo::HF), "hello");
+    const auto t = TramaBroadcast(emisor(Variante::HF), "hello");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->comando, 0x00);
     const Bytes esperada{0x82, 0x98, 0x98, 0x40, 0x40, 0x40, 0x60, 0x9C, 0x60, 0x86, 0x82,
@@ -38,30 +39,31 @@ TEST(TramasSalientes, CommandByteAddressesAndInformation)
     struct Caso {
         const char* nombre;
         bool cq;
-        Estacion e;
+        DatosEmisor e;
         std::uint8_t comando;
         std::size_t direcciones;
         std::string info;
     };
     const Caso casos[] = {
-        {"own_call_seven", false, estacion(Modo::HF, "ABCDEFG-2"), 1, 2, "hi"},
-        {"via_seven_counts_outside_fm", false, estacion(Modo::HF, "N0CALL-1", "ABCDEFG"), 1, 2,
+        {"own_call_seven", false, emisor(Variante::HF, "ABCDEFG-2"), 1, 2, "hi"},
+        {"via_seven_counts_outside_fm", false, emisor(Variante::HF, "N0CALL-1", "ABCDEFG"), 1, 2,
          "hi"},
-        {"via2_seven_counts_outside_fm", false, estacion(Modo::SAT, "N0CALL-1", "", "ABCDEFG-1"), 1,
-         2, "hi"},
-        {"six_with_vias_outside_fm", false, estacion(Modo::SAT, "N0CALL-1", "WIDE1-1", "WIDE2-2"),
+        {"via2_seven_counts_outside_fm", false, emisor(Variante::SAT, "N0CALL-1", "", "ABCDEFG-1"),
+         1, 2, "hi"},
+        {"six_with_vias_outside_fm", false, emisor(Variante::SAT, "N0CALL-1", "WIDE1-1", "WIDE2-2"),
          0, 2, "hi"},
-        {"fm_one_via", false, estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), 0, 3, "hi"},
-        {"fm_two_vias", false, estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 0, 4, "hi"},
-        {"fm_via2_without_via1", false, estacion(Modo::FM, "N0CALL-1", "", "WIDE2-2"), 0, 2, "hi"},
-        {"fm_seven_via", false, estacion(Modo::FM, "N0CALL-1", "ABCDEFG"), 1, 3, "hi"},
-        {"cq_500", true, estacion(Modo::HF, "N0CALL-1", "", "", "500"), 1, 2, "0"},
-        {"cq_2300", true, estacion(Modo::HF, "N0CALL-1", "", "", "2300"), 1, 2, "1"},
-        {"cq_2750", true, estacion(Modo::HF, "N0CALL-1", "", "", "2750"), 1, 2, "2"},
-        {"cq_unknown_bandwidth", true, estacion(Modo::HF, "N0CALL-1", "", "", "1000"), 1, 2,
+        {"fm_one_via", false, emisor(Variante::FM, "N0CALL-1", "WIDE1-1"), 0, 3, "hi"},
+        {"fm_two_vias", false, emisor(Variante::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 0, 4, "hi"},
+        {"fm_via2_without_via1", false, emisor(Variante::FM, "N0CALL-1", "", "WIDE2-2"), 0, 2,
+         "hi"},
+        {"fm_seven_via", false, emisor(Variante::FM, "N0CALL-1", "ABCDEFG"), 1, 3, "hi"},
+        {"cq_500", true, emisor(Variante::HF, "N0CALL-1", "", "", "500"), 1, 2, "0"},
+        {"cq_2300", true, emisor(Variante::HF, "N0CALL-1", "", "", "2300"), 1, 2, "1"},
+        {"cq_2750", true, emisor(Variante::HF, "N0CALL-1", "", "", "2750"), 1, 2, "2"},
+        {"cq_unknown_bandwidth", true, emisor(Variante::HF, "N0CALL-1", "", "", "1000"), 1, 2,
          std::string(1, '\0')},
-        {"cq_sat", true, estacion(Modo::SAT), 1, 2, ""},
-        {"cq_fm", true, estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 1, 4, ""},
+        {"cq_sat", true, emisor(Variante::SAT), 1, 2, ""},
+        {"cq_fm", true, emisor(Variante::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), 1, 4, ""},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -74,28 +76,29 @@ TEST(TramasSalientes, CommandByteAddressesAndInformation)
         EXPECT_EQ(std::string(t.ax25.end() - long(c.info.size()), t.ax25.end()), c.info);
         EXPECT_EQ(DecodificarAX25(t.ax25, t.comando).trama.Destino, c.cq ? "CQ" : "ALL");
     }
-    EXPECT_TRUE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje, 'x')));
-    EXPECT_FALSE(TramaBroadcast(estacion(Modo::HF), std::string(kLimiteMensaje + 1, 'x')));
+    EXPECT_TRUE(TramaBroadcast(emisor(Variante::HF), std::string(kLimiteMensaje, 'x')));
+    EXPECT_FALSE(TramaBroadcast(emisor(Variante::HF), std::string(kLimiteMensaje + 1, 'x')));
 }
 
 TEST(LineasEnviadas, BroadcastAndCQAsThisStationShowsThem)
 {
-    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::HF, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
+    EXPECT_EQ(LineaBroadcastEnviado(emisor(Variante::HF, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
               "> ALL: N0CALL-1 hello  12:34:56\r\n");
-    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::FM, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
+    EXPECT_EQ(LineaBroadcastEnviado(emisor(Variante::FM, "N0CALL-1", "WIDE1-1"), "hello", kUTC),
               "> ALL: N0CALL-1 VIA WIDE1-1 hello  12:34:56\r\n");
-    EXPECT_EQ(LineaBroadcastEnviado(estacion(Modo::FM, "N0CALL-1", "", "N0CALL-5"), "hello", kUTC),
-              "> ALL: N0CALL-1 VIA  N0CALL-5 hello  12:34:56\r\n");
+    EXPECT_EQ(
+        LineaBroadcastEnviado(emisor(Variante::FM, "N0CALL-1", "", "N0CALL-5"), "hello", kUTC),
+        "> ALL: N0CALL-1 VIA  N0CALL-5 hello  12:34:56\r\n");
 
-    EXPECT_EQ(LineaCQEnviado(estacion(Modo::HF, "N0CALL-1", "WIDE1-1", "", "500"), kUTC),
+    EXPECT_EQ(LineaCQEnviado(emisor(Variante::HF, "N0CALL-1", "WIDE1-1", "", "500"), kUTC),
               "> CQ de N0CALL-1 on 500" + espacios(10) + "12:34:56\r\n");
-    EXPECT_EQ(LineaCQEnviado(estacion(Modo::HF, "N0CALL-1", "", "", "2300"), kUTC),
+    EXPECT_EQ(LineaCQEnviado(emisor(Variante::HF, "N0CALL-1", "", "", "2300"), kUTC),
               "> CQ de N0CALL-1 on 2300" + espacios(9) + "12:34:56\r\n");
-    EXPECT_EQ(LineaCQEnviado(estacion(Modo::SAT, "N0CALL-1", "WIDE1-1"), kUTC),
+    EXPECT_EQ(LineaCQEnviado(emisor(Variante::SAT, "N0CALL-1", "WIDE1-1"), kUTC),
               "> CQ de N0CALL-1" + espacios(13) + "12:34:56\r\n");
-    EXPECT_EQ(LineaCQEnviado(estacion(Modo::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), kUTC),
+    EXPECT_EQ(LineaCQEnviado(emisor(Variante::FM, "N0CALL-1", "WIDE1-1", "WIDE2-2"), kUTC),
               "> CQ de N0CALL-1 VIA WIDE1-1 WIDE2-2" + espacios(13) + "12:34:56\r\n");
-    EXPECT_FALSE(LineaCQEnviado(estacion(Modo::Otro), kUTC));
+    EXPECT_FALSE(LineaCQEnviado(emisor(Variante::Ninguna), kUTC));
 }
 
 TEST(LineaCQ, SpacesCountCharactersAndNeverGoNegative)
@@ -112,7 +115,7 @@ TEST(LineaCQ, SpacesCountCharactersAndNeverGoNegative)
 struct Escucha {
     const char* nombre;
     Bytes kiss;
-    Modo modo;
+    Variante modo;
     std::optional<std::string> linea;
 };
 
@@ -143,39 +146,41 @@ const std::vector<std::string> kViaCQ{"CQ", "N0CALL-3", "WIDE1-1", "WIDE2-2"};
 std::vector<Escucha> escuchas()
 {
     return {
-        {"broadcast", TramaBroadcast(estacion(Modo::HF), "hello")->kiss(), Modo::HF,
+        {"broadcast", TramaBroadcast(emisor(Variante::HF), "hello")->kiss(), Variante::HF,
          oido("ALL: N0CALL-1 hello  ")},
-        {"broadcast_unknown_mode", TramaBroadcast(estacion(Modo::HF), "hi")->kiss(), Modo::Otro,
-         oido("ALL: N0CALL-1 hi  ")},
+        {"broadcast_unknown_mode", TramaBroadcast(emisor(Variante::HF), "hi")->kiss(),
+         Variante::Ninguna, oido("ALL: N0CALL-1 hi  ")},
         {"broadcast_vias_shown_unrepeated",
-         kissDe({"ALL", "N0CALL-3", "WIDE1-1", "WIDE2-2"}, "hi", 0), Modo::HF,
+         kissDe({"ALL", "N0CALL-3", "WIDE1-1", "WIDE2-2"}, "hi", 0), Variante::HF,
          oido("ALL: N0CALL-3 VIA WIDE1-1 WIDE2-2 hi  ")},
-        {"broadcast_nonprintable_dropped", kissDe({"ALL", "N0CALL-1"}, "Hi\r\n\xE9", 0), Modo::HF,
-         oido("ALL: N0CALL-1 Hi  ")},
-        {"cq_hf_2300", TramaCQ(estacion(Modo::HF, "N0CALL-3")).kiss(), Modo::HF,
+        {"broadcast_nonprintable_dropped", kissDe({"ALL", "N0CALL-1"}, "Hi\r\n\xE9", 0),
+         Variante::HF, oido("ALL: N0CALL-1 Hi  ")},
+        {"cq_hf_2300", TramaCQ(emisor(Variante::HF, "N0CALL-3")).kiss(), Variante::HF,
          oido("CQ de N0CALL-3 on 2300" + espacios(5))},
-        {"cq_hf_500", kissDe({"CQ", "N0CALL-3"}, "0", 1), Modo::HF,
+        {"cq_hf_500", kissDe({"CQ", "N0CALL-3"}, "0", 1), Variante::HF,
          oido("CQ de N0CALL-3 on 500" + espacios(6))},
-        {"cq_hf_unknown_code", kissDe({"CQ", "N0CALL-3"}, "7", 1), Modo::HF, std::nullopt},
-        {"cq_hf_two_codes", kissDe({"CQ", "N0CALL-3"}, "01", 1), Modo::HF, std::nullopt},
-        {"cq_hf_no_code", kissDe({"CQ", "N0CALL-3"}, "", 1), Modo::HF, std::nullopt},
-        {"cq_sat", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::SAT,
+        {"cq_hf_unknown_code", kissDe({"CQ", "N0CALL-3"}, "7", 1), Variante::HF, std::nullopt},
+        {"cq_hf_two_codes", kissDe({"CQ", "N0CALL-3"}, "01", 1), Variante::HF, std::nullopt},
+        {"cq_hf_no_code", kissDe({"CQ", "N0CALL-3"}, "", 1), Variante::HF, std::nullopt},
+        {"cq_sat", kissDe({"CQ", "N0CALL-3"}, "1", 1), Variante::SAT,
          oido("CQ de N0CALL-3" + espacios(9))},
-        {"cq_unknown_mode", kissDe({"CQ", "N0CALL-3"}, "1", 1), Modo::Otro, std::nullopt},
-        {"cq_command_zero_ignored", kissDe({"CQ", "N0CALL-3"}, "1", 0), Modo::HF, std::nullopt},
-        {"cq_fm_direct", kissDe(kViaCQ, "", 1, 0), Modo::FM, oido("CQ de N0CALL-3" + espacios(9))},
-        {"cq_fm_first_repeated", kissDe(kViaCQ, "", 1, 1), Modo::FM,
+        {"cq_unknown_mode", kissDe({"CQ", "N0CALL-3"}, "1", 1), Variante::Ninguna, std::nullopt},
+        {"cq_command_zero_ignored", kissDe({"CQ", "N0CALL-3"}, "1", 0), Variante::HF, std::nullopt},
+        {"cq_fm_direct", kissDe(kViaCQ, "", 1, 0), Variante::FM,
+         oido("CQ de N0CALL-3" + espacios(9))},
+        {"cq_fm_first_repeated", kissDe(kViaCQ, "", 1, 1), Variante::FM,
          oido("CQ de N0CALL-3 VIA WIDE1-1" + espacios(9))},
-        {"cq_fm_both_repeated", kissDe(kViaCQ, "", 1, 3), Modo::FM,
+        {"cq_fm_both_repeated", kissDe(kViaCQ, "", 1, 3), Variante::FM,
          oido("CQ de N0CALL-3 VIA WIDE1-1 WIDE2-2" + espacios(9))},
-        {"cq_fm_second_repeated", kissDe(kViaCQ, "", 1, 2), Modo::FM,
+        {"cq_fm_second_repeated", kissDe(kViaCQ, "", 1, 2), Variante::FM,
          oido("CQ de N0CALL-3 VIA WIDE1-1 WIDE2-2" + espacios(9))},
-        {"command_two_ignored", kissDe({"ALL", "N0CALL-1"}, "hi", 2), Modo::HF, std::nullopt},
-        {"not_ui_control", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x13), Modo::HF, std::nullopt},
-        {"not_no_layer3_pid", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x03, 0xCF), Modo::HF,
+        {"command_two_ignored", kissDe({"ALL", "N0CALL-1"}, "hi", 2), Variante::HF, std::nullopt},
+        {"not_ui_control", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x13), Variante::HF,
          std::nullopt},
-        {"other_destination", kissDe({"QST", "N0CALL-1"}, "hi", 0), Modo::HF, std::nullopt},
-        {"truncated", Bytes{0xC0, 0x00, 0x82, 0x98, 0x98, 0xC0}, Modo::HF, std::nullopt},
+        {"not_no_layer3_pid", kissDe({"ALL", "N0CALL-1"}, "hi", 0, 0, 0x03, 0xCF), Variante::HF,
+         std::nullopt},
+        {"other_destination", kissDe({"QST", "N0CALL-1"}, "hi", 0), Variante::HF, std::nullopt},
+        {"truncated", Bytes{0xC0, 0x00, 0x82, 0x98, 0x98, 0xC0}, Variante::HF, std::nullopt},
     };
 }
 

@@ -237,8 +237,9 @@ TEST_F(DialogoSetupTest, LinkUpRefusesUpdateAndCancelClosesWithNothingChanged)
     EXPECT_EQ(Avisos().size(), 1u);
     EXPECT_TRUE(Config() == antes);
     const link::ModeloVentana& m = Estacion().modelo();
-    EXPECT_TRUE(m.control("mnuPTT").visible && m.control("mnuKOLTHF").checked);
-    EXPECT_FALSE(m.control("mnuKOLTFM1200").checked);
+    EXPECT_TRUE(m.control(link::Control::mnuPTT).visible &&
+                m.control(link::Control::mnuKOLTHF).checked);
+    EXPECT_FALSE(m.control(link::Control::mnuKOLTFM1200).checked);
     test::Dejar(100);
     EXPECT_TRUE(m_modem.lineas().isEmpty());
     m_dialogo->Cargar();
@@ -293,9 +294,9 @@ TEST_F(DialogoSetupTest, GestionarModo)
         bool lanzar;
         int visible; // index of the variant's frames
         bool anchoBanda, ptt;
-        const char* marcado; // Mode item checked, or null
-    } casos[] = {{SAT, false, 2, false, true, "mnuKOLTSAT"},
-                 {Variante::Ninguna, true, 1, false, false, nullptr}};
+        std::optional<link::Control> marcado; // Mode item checked
+    } casos[] = {{SAT, false, 2, false, true, link::Control::mnuKOLTSAT},
+                 {Variante::Ninguna, true, 1, false, false, std::nullopt}};
     for (const auto& c : casos) {
         Campos().variante = c.variante;
         Campos().lanzar = c.lanzar;
@@ -305,10 +306,11 @@ TEST_F(DialogoSetupTest, GestionarModo)
         esperada.marcoAnchoBanda = c.anchoBanda;
         EXPECT_TRUE(m_dialogo->GestionarModo() == esperada) << c.visible;
         const link::ModeloVentana& m = Estacion().modelo();
-        EXPECT_EQ(m.control("mnuPTT").visible, c.ptt) << c.visible;
-        for (const char* item : {"mnuKOLTHF", "mnuKOLTFM1200", "mnuKOLTSAT"})
-            EXPECT_EQ(m.control(item).checked, c.marcado && QLatin1String(item) == c.marcado)
-                << item;
+        EXPECT_EQ(m.control(link::Control::mnuPTT).visible, c.ptt) << c.visible;
+        for (link::Control item :
+             {link::Control::mnuKOLTHF, link::Control::mnuKOLTFM1200, link::Control::mnuKOLTSAT})
+            EXPECT_EQ(m.control(item).checked, c.marcado == item)
+                << link::NombreControl(item).toStdString();
     }
 }
 
@@ -413,7 +415,7 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     EXPECT_FALSE(Libre(sat)) << "the running modem program still serves";
     EXPECT_TRUE(Estacion().SocketsArriba());
     EXPECT_EQ(Config().koltSATPath, simulador);
-    EXPECT_EQ(Config().koltMode, "KOLTFM");
+    EXPECT_EQ(Config().koltMode, Variante::FM);
     EXPECT_EQ(m_e->Ini(), ini);
 
     // Kept by the operator (the launch box off): it would outlive the chat.

@@ -37,9 +37,9 @@ TEST_F(SessionLogTest, RunsOfOneDayAndVariantAppendToOneFileInTheAnsiCodePage)
 {
     EXPECT_TRUE(GuardarLog(QStringLiteral("first run\r\nline two"), m_c, kDia));
     EXPECT_TRUE(GuardarLog(QString::fromUtf8("¡adiós! €"), m_c, kDia));
-    m_c.koltMode = "KOLTFM";
+    m_c.koltMode = Variante::FM;
     EXPECT_TRUE(GuardarLog(QStringLiteral("fm"), m_c, kDia));
-    m_c.koltMode = "KOLTSAT";
+    m_c.koltMode = Variante::SAT;
     EXPECT_TRUE(GuardarLog(QStringLiteral("sat"), m_c, QDate(2025, 12, 31)));
     EXPECT_EQ(leer("KOLT Chat HF 2024_03_07.log"), "first run\r\nline two\r\n\r\n\xa1"
                                                    "adi\xf3s! \x80\r\n\r\n");
@@ -63,7 +63,7 @@ struct Omision {
     const char* nombre;
     QString pantalla;
     std::uint8_t saveLog;
-    const char* modo;
+    Variante modo;
     const char* subcarpeta; // relative to the test folder; "missing" does not exist
 };
 
@@ -85,12 +85,13 @@ TEST_P(SessionLogSkipped, NothingIsWrittenAndTheCloseGoesOn)
     EXPECT_FALSE(QDir(m_dir.filePath("missing")).exists());
 }
 
-INSTANTIATE_TEST_SUITE_P(Casos, SessionLogSkipped,
-                         ::testing::Values(Omision{"SaveLogOff", "text", 0, "KOLTHF", "."},
-                                           Omision{"EmptyScreen", "", 1, "KOLTHF", "."},
-                                           Omision{"UnknownMode", "text", 1, "KOLTFM1200", "."},
-                                           Omision{"MissingFolder", "text", 1, "KOLTHF", "missing"},
-                                           Omision{"NoDownloadFolder", "text", 1, "KOLTHF", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Casos, SessionLogSkipped,
+    ::testing::Values(Omision{"SaveLogOff", "text", 0, Variante::HF, "."},
+                      Omision{"EmptyScreen", "", 1, Variante::HF, "."},
+                      Omision{"UnknownMode", "text", 1, Variante::Ninguna, "."},
+                      Omision{"MissingFolder", "text", 1, Variante::HF, "missing"},
+                      Omision{"NoDownloadFolder", "text", 1, Variante::HF, ""}));
 
 TEST(UtcStamp, TwoDigitFieldsInUtcWhateverTheZoneOfTheGivenTime)
 {

@@ -12,6 +12,7 @@
 
 using namespace kolt::keying;
 using namespace kolt::keying::test;
+using kolt::config::Variante;
 using ::testing::ElementsAre;
 
 namespace {
@@ -39,17 +40,19 @@ protected:
 // VOX (the default), the FM mode and a hand-edited "Via" only show the panel.
 TEST_F(PttControllerFixture, WithoutAPortOnlyThePanelFollows)
 {
-    for (const auto& [via, modo] : {std::pair{3, ""}, {1, "KOLTFM"}, {0, ""}, {7, ""}}) {
+    for (const auto& [via, modo] :
+         {std::pair{3, Variante::HF}, {1, Variante::FM}, {0, Variante::HF}, {7, Variante::HF}}) {
         catFT897();
         ajustes.via = static_cast<std::uint8_t>(via);
-        ajustes.koltMode = QString::fromLatin1(modo);
+        ajustes.koltMode = modo;
         ptt.AbrirPuertoRadio();
         EXPECT_FALSE(puerto.isOpen());
         ptt.ActivarPTT();
         EXPECT_TRUE(ptt.Transmitiendo());
         ptt.DesactivarPTT();
         EXPECT_FALSE(ptt.Transmitiendo());
-        EXPECT_THAT(tomar(), ElementsAre("panel TX", "panel RX")) << via << modo;
+        EXPECT_THAT(tomar(), ElementsAre("panel TX", "panel RX"))
+            << via << kolt::config::TextoVariante(modo);
     }
 }
 
@@ -150,7 +153,7 @@ TEST_P(ChangeWhileKeyed, UnkeysTheOldWayBeforeTheNewOneCounts)
     ajustes.via = static_cast<std::uint8_t>(caso.via);
     ajustes.rig = static_cast<std::uint8_t>(caso.rig);
     ajustes.pin = 1;
-    ajustes.koltMode = QStringLiteral("KOLTHF");
+    ajustes.koltMode = Variante::HF;
     ptt.AbrirPuertoRadio();
     LogicaDialogoPTT dialogo(ajustes, PuertosCOM(), [this] { ptt.AjustesCambiados(); });
     dialogo.Cargar();
@@ -193,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"panel RX", "write FE FE 94 E0 1C 00 00 FD"}},
         CasoCambio{"SwitchToFM", 1, 52,
                    [](LogicaDialogoPTT&, kolt::config::Configuracion& c, ControladorPTT& p) {
-                       c.koltMode = QStringLiteral("KOLTFM"); // as Setup does
+                       c.koltMode = Variante::FM; // as Setup does
                        p.AjustesCambiados();
                    },
                    kSoltarFT897},

@@ -61,7 +61,7 @@ TEST_F(DialogoConectarTest, FieldsShownPerVariant)
     } casos[] = {{"KOLTSAT", false, false, true, false},
                  {"KOLTXX", std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
     for (const auto& c : casos) {
-        Config().koltMode = c.modo;
+        Config().koltMode = config::ModoKolt::DesdeTexto(QString::fromLatin1(c.modo));
         const link::DialogoConectar d(Estacion());
         EXPECT_EQ(d.Visible(CampoConectar::HF), c.hf) << c.modo;
         EXPECT_EQ(d.Visible(CampoConectar::FM), c.fm) << c.modo;
@@ -93,7 +93,7 @@ TEST_P(Comprobaciones, FirstFailingFieldInOrderAndNothingStoredOrSent)
     EXPECT_EQ(d.Conectar(), c.falla);
     if (!c.falla) {
         EXPECT_TRUE(Avisos().empty());
-        EXPECT_FALSE(m_e->Habilitado("mnuConnect")) << "connecting";
+        EXPECT_FALSE(m_e->Habilitado(link::Control::mnuConnect)) << "connecting";
         return;
     }
     ASSERT_EQ(Avisos().size(), 1u);
@@ -200,7 +200,7 @@ TEST_F(DialogoConectarTest, ConnectMenuTellsWhyItDoesNotOpen)
     EXPECT_TRUE(link::PuedeAbrirConectar(Estacion()));
     EXPECT_EQ(focos, 1);
 
-    Estacion().modelo().Habilitar("mnuCQ", false);
+    Estacion().modelo().Habilitar(link::Control::mnuCQ, false);
     EXPECT_FALSE(link::PuedeAbrirConectar(Estacion()));
     ASSERT_EQ(Avisos().size(), 1u) << "a click that does nothing must say why";
     EXPECT_EQ(Avisos()[0].texto, "Not while the modem is transmitting");

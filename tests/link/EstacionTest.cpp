@@ -41,7 +41,7 @@ protected:
     {
         return Esperar([&] { return m_modem.lineas() == esperadas; });
     }
-    link::EstadoControl Control(const char* nombre) { return (*m_e)->modelo().control(nombre); }
+    link::EstadoControl Control(link::Control c) { return (*m_e)->modelo().control(c); }
     link::EstadoPanel PanelDe(Panel p) { return (*m_e)->modelo().panel(p); }
     QString Indicativos() { return PanelDe(Panel::Indicativos).texto; }
 
@@ -59,7 +59,8 @@ TEST_F(EstacionTest, StartUpLinkLostAndModemRestartResendsTheCommands)
     EXPECT_EQ(PanelDe(Panel::TCP).imagen, "LedVerde");
     EXPECT_EQ(PanelDe(Panel::TCP).tooltip, "TCP link disconnected") << "green keeps the tooltip";
     EXPECT_EQ(PanelDe(Panel::Indicativos).tooltip, "Modem Disconnected");
-    EXPECT_TRUE(Control("mnuConnect").enabled && Control("mnuCQ").enabled);
+    EXPECT_TRUE(Control(link::Control::mnuConnect).enabled &&
+                Control(link::Control::mnuCQ).enabled);
     EXPECT_TRUE(m_e->operador.avisos.empty());
 
     m_modem.Enviar("CONNECTED N0CALL-1 N0CALL-2\r");
@@ -67,8 +68,9 @@ TEST_F(EstacionTest, StartUpLinkLostAndModemRestartResendsTheCommands)
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !e.enlace().enlazado; }, 300)) << "at once, no retry wait";
     EXPECT_EQ(Indicativos(), "Disconnected");
-    EXPECT_FALSE(Control("cmdEnviar").visible);
-    EXPECT_FALSE(Control("mnuConnect").enabled) << "left as linked until the sockets are back";
+    EXPECT_FALSE(Control(link::Control::cmdEnviar).visible);
+    EXPECT_FALSE(Control(link::Control::mnuConnect).enabled)
+        << "left as linked until the sockets are back";
     EXPECT_EQ(PanelDe(Panel::TCP).imagen, "LedRojo");
 
     m_modem.Olvidar();
@@ -141,15 +143,15 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     link::Estacion& e = Inactiva();
     e.Conectar();
     m_modem.Enviar("WRONG\r");
-    ASSERT_TRUE(Esperar([&] { return Control("mnuConnect").enabled; }));
+    ASSERT_TRUE(Esperar([&] { return Control(link::Control::mnuConnect).enabled; }));
     EXPECT_EQ(Indicativos(), "Disconnected");
-    EXPECT_FALSE(Control("mnuStop").enabled);
+    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
     EXPECT_FALSE(e.enlace().llamadaPropia) << "the refused call is over";
 
     e.Conectar();
     e.Abortar();
     EXPECT_EQ(Indicativos(), "Disconnecting...");
-    EXPECT_FALSE(Control("mnuStop").enabled);
+    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
     ASSERT_TRUE(Lineas({"CONNECT N0CALL-1 N0CALL-2", "CONNECT N0CALL-1 N0CALL-2", "ABORT"}));
     test::Dejar(100);
     EXPECT_EQ(Indicativos(), "Disconnecting...") << "only DISCONNECTED ends it";
@@ -157,15 +159,15 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     // A CONNECTED that crosses the ABORT marks the link up but keeps Stop off.
     m_modem.Enviar("CONNECTED N0CALL-1 N0CALL-2\r");
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_FALSE(Control("mnuStop").enabled);
-    EXPECT_TRUE(Control("cmdEnviar").visible);
+    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
+    EXPECT_TRUE(Control(link::Control::cmdEnviar).visible);
     EXPECT_EQ(Indicativos(), "Disconnecting...");
 
     m_modem.Enviar("disconnected\r");
     ASSERT_TRUE(Esperar([&] { return !e.enlace().enlazado; }));
     EXPECT_EQ(Indicativos(), "Disconnected");
-    EXPECT_TRUE(Control("mnuConnect").enabled);
-    EXPECT_FALSE(Control("cmdEnviar").visible);
+    EXPECT_TRUE(Control(link::Control::mnuConnect).enabled);
+    EXPECT_FALSE(Control(link::Control::cmdEnviar).visible);
     EXPECT_FALSE(e.enlace().llamadaPropia || e.enlace().desconectando);
 
     // A refused call, then the far station's call: the far station is the caller.
@@ -181,7 +183,7 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     ASSERT_TRUE(Esperar([&] { return e.SocketsArriba(); }));
     m_modem.Enviar("CONNECTED N0CALL-2 N0CALL-1\r");
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_TRUE(Control("mnuStop").enabled);
+    EXPECT_TRUE(Control(link::Control::mnuStop).enabled);
 }
 
 TEST_F(EstacionTest, KeywordsMatchWholeLinesOfAnyCase)
@@ -191,10 +193,11 @@ TEST_F(EstacionTest, KeywordsMatchWholeLinesOfAnyCase)
     m_modem.Enviar("ptt on\r");
     ASSERT_TRUE(Esperar([&] { return PanelDe(Panel::PTT).texto == "TX"; }));
     EXPECT_EQ(PanelDe(Panel::PTT), (link::EstadoPanel{"TX", "LedRojo", "PTT ON"}));
-    EXPECT_FALSE(Control("mnuCQ").enabled || Control("mnuBroadcast").enabled);
+    EXPECT_FALSE(Control(link::Control::mnuCQ).enabled ||
+                 Control(link::Control::mnuBroadcast).enabled);
     m_modem.Enviar("PTT OFF\r");
     ASSERT_TRUE(Esperar([&] { return PanelDe(Panel::PTT).texto == "RX"; }));
-    EXPECT_TRUE(Control("mnuCQ").enabled) << "idle: PTT OFF gives CQ back";
+    EXPECT_TRUE(Control(link::Control::mnuCQ).enabled) << "idle: PTT OFF gives CQ back";
 
     m_modem.Enviar("PTT ON\r");
     ASSERT_TRUE(Esperar([&] { return PanelDe(Panel::PTT).texto == "TX"; }));
@@ -202,7 +205,7 @@ TEST_F(EstacionTest, KeywordsMatchWholeLinesOfAnyCase)
     m_modem.Enviar("PTT OFF\rDISCONNECTED \r");
     ASSERT_TRUE(Esperar([&] { return PanelDe(Panel::PTT).texto == "RX"; }));
     test::Dejar(50);
-    EXPECT_FALSE(Control("mnuCQ").enabled);
+    EXPECT_FALSE(Control(link::Control::mnuCQ).enabled);
     EXPECT_TRUE(e.enlace().llamadaPropia) << "\"DISCONNECTED \" with a blank is not the keyword";
 
     // A call from elsewhere names the caller as the far station.

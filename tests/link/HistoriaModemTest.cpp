@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace kolt;
+using link::Control;
 using link::Panel;
 using test::Esperar;
 
@@ -34,24 +35,25 @@ TEST(HistoriaModem, CallTheRobotThroughDigipeatersStopThenCallAnAbsentStation)
     link::Estacion& e = *estacion;
     const auto indicativos = [&] { return e.modelo().panel(Panel::Indicativos); };
     ASSERT_TRUE(Esperar([&] { return e.modelo().panel(Panel::TCP).imagen == "LedVerde"; }));
-    ASSERT_TRUE(Esperar([&] { return estacion.Habilitado("mnuConnect"); }));
+    ASSERT_TRUE(Esperar([&] { return estacion.Habilitado(Control::mnuConnect); }));
 
     e.Conectar();
     EXPECT_EQ(indicativos().texto, "Connecting with N0CALL-2 ...");
     EXPECT_EQ(indicativos().imagen, "");
-    EXPECT_TRUE(estacion.Habilitado("mnuStop"));
-    for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast", "mnuSendFile"})
-        EXPECT_FALSE(estacion.Habilitado(item)) << item;
-    EXPECT_FALSE(e.modelo().control("cmdEnviar").visible);
+    EXPECT_TRUE(estacion.Habilitado(Control::mnuStop));
+    for (auto item :
+         {Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast, Control::mnuSendFile})
+        EXPECT_FALSE(estacion.Habilitado(item)) << link::NombreControl(item).toStdString();
+    EXPECT_FALSE(e.modelo().control(Control::cmdEnviar).visible);
 
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
     EXPECT_EQ(indicativos(), (link::EstadoPanel{"N0CALL-1 <-> EA1DIG <-> EA2DIG-3 <-> N0CALL-2",
                                                 "Connected", "Modem Connected"}));
     EXPECT_EQ(e.enlace().Remota(), "N0CALL-2");
-    EXPECT_TRUE(e.modelo().control("cmdEnviar").visible);
-    EXPECT_TRUE(estacion.Habilitado("mnuStop") && estacion.Habilitado("mnuSendFile"));
-    for (const char* item : {"mnuConnect", "mnuCQ", "mnuBroadcast"})
-        EXPECT_FALSE(estacion.Habilitado(item)) << item;
+    EXPECT_TRUE(e.modelo().control(Control::cmdEnviar).visible);
+    EXPECT_TRUE(estacion.Habilitado(Control::mnuStop) && estacion.Habilitado(Control::mnuSendFile));
+    for (auto item : {Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast})
+        EXPECT_FALSE(estacion.Habilitado(item)) << link::NombreControl(item).toStdString();
     // The robot's greeting may come first: it travels on the other socket.
     const QString banner = e.modelo().textoRecepcion();
     EXPECT_TRUE(QRegularExpression("\\r\\n {10}\\*{7} N0CALL-1 <-> EA1DIG <-> EA2DIG-3 <-> "
@@ -62,15 +64,16 @@ TEST(HistoriaModem, CallTheRobotThroughDigipeatersStopThenCallAnAbsentStation)
 
     e.Abortar();
     EXPECT_EQ(indicativos().texto, "Disconnecting...");
-    ASSERT_TRUE(Esperar([&] { return !e.enlace().enlazado && estacion.Habilitado("mnuConnect"); }));
+    ASSERT_TRUE(
+        Esperar([&] { return !e.enlace().enlazado && estacion.Habilitado(Control::mnuConnect); }));
     EXPECT_EQ(indicativos().texto, "Disconnected");
-    EXPECT_FALSE(estacion.Habilitado("mnuStop"));
-    EXPECT_FALSE(e.modelo().control("cmdEnviar").visible);
+    EXPECT_FALSE(estacion.Habilitado(Control::mnuStop));
+    EXPECT_FALSE(e.modelo().control(Control::cmdEnviar).visible);
 
     e.config().connectWithFM = QStringLiteral("NOBODY");
     e.Conectar();
     EXPECT_EQ(indicativos().texto, "Connecting with NOBODY ...");
-    ASSERT_TRUE(Esperar([&] { return estacion.Habilitado("mnuConnect"); }));
+    ASSERT_TRUE(Esperar([&] { return estacion.Habilitado(Control::mnuConnect); }));
     EXPECT_EQ(indicativos().texto, "Disconnected");
     EXPECT_FALSE(e.enlace().enlazado);
 }

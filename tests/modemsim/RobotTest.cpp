@@ -94,8 +94,8 @@ TEST_F(RobotTalk, AnswersACqWithABroadcastToAll)
     namespace bc = kolt::broadcast;
     start();
     HostClient& a = host(A);
-    bc::Estacion self;
-    self.modo = bc::Modo::HF;
+    bc::DatosEmisor self;
+    self.modo = kolt::config::Variante::HF;
     self.miIndicativo = "N0CALL-1";
     self.anchoHF = "2300";
     const std::vector<std::uint8_t> cq = bc::TramaCQ(self).kiss();

@@ -137,7 +137,7 @@ public:
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
     }
 
-    bool Habilitado(const char* item) const { return m_estacion->modelo().control(item).enabled; }
+    bool Habilitado(link::Control c) const { return m_estacion->modelo().control(c).enabled; }
     QStringList Pantalla() const { return LineasSinHora(m_estacion->modelo().textoRecepcion()); }
     // Both modem sockets and the KISS link up (`kiss`: the port's own side too).
     bool Arriba(const ServidorKISS* kiss = nullptr) const

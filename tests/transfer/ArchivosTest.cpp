@@ -144,7 +144,7 @@ TEST_F(ArchivosTest, SmallFileGoesCompressedWithItsLinesAndRate)
     EXPECT_EQ(Tx().bytesPendientes, trama.size());
     EXPECT_EQ(m_estacion->config().loadPathFile, Origen()) << "the next pick starts there";
     EXPECT_EQ(Controles(), "Progress");
-    EXPECT_FALSE(m_estacion->modelo().control("lblWait").visible);
+    EXPECT_FALSE(m_estacion->modelo().control(link::Control::lblWait).visible);
     EXPECT_EQ(m_estacion->modelo().progreso(), 0);
 
     m_ms += 2000;

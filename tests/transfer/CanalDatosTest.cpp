@@ -152,7 +152,8 @@ TEST_F(CanalDatosTest, ModemLostMidSendLeavesNothingInFlight)
     m_modem.Cortar();
     ASSERT_TRUE(Esperar([&] { return !m_estacion->enlace().enlazado; }));
     EXPECT_EQ(Tx().bytesPendientes, 0);
-    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled) << "the send took Clear away";
+    EXPECT_TRUE(m_estacion->modelo().control(link::Control::mnuClear).enabled)
+        << "the send took Clear away";
     ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
     EXPECT_FALSE(m_estacion->canalDatos().Recibiendo()) << "a new data connection is a new stream";
     Enlazar();
@@ -175,7 +176,7 @@ TEST_F(CanalDatosTest, CommandSocketLostMidFrameKeepsReceivingAndGivesClearBack)
     Decir("out");
     m_modem.CortarComandos();
     ASSERT_TRUE(Esperar([&] { return !m_estacion->SocketsArriba(); }));
-    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled);
+    EXPECT_TRUE(m_estacion->modelo().control(link::Control::mnuClear).enabled);
     m_modem.EnviarDatos(" half");
     ASSERT_TRUE(Esperar([&] { return Pantalla().endsWith("first half\r\n"); }));
     EXPECT_FALSE(Pantalla().contains(kError));
@@ -185,9 +186,9 @@ TEST_F(CanalDatosTest, CommandSocketLostMidFrameKeepsReceivingAndGivesClearBack)
     ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
     Enlazar();
     Decir("again");
-    EXPECT_FALSE(m_estacion->modelo().control("mnuClear").enabled);
+    EXPECT_FALSE(m_estacion->modelo().control(link::Control::mnuClear).enabled);
     Modem("DISCONNECTED");
-    EXPECT_TRUE(m_estacion->modelo().control("mnuClear").enabled);
+    EXPECT_TRUE(m_estacion->modelo().control(link::Control::mnuClear).enabled);
 }
 
 } // namespace

@@ -102,10 +102,10 @@ protected:
     {
         const link::ModeloVentana& m = m_estacion->modelo();
         QStringList on;
-        if (m.control("cmdEnviar").visible) on << "Send";
-        if (m.control("mnuSendFile").enabled) on << "SendFile";
-        if (m.control("mnuClear").enabled) on << "Clear";
-        if (m.control("ProgressBar").visible) on << "Progress";
+        if (m.control(link::Control::cmdEnviar).visible) on << "Send";
+        if (m.control(link::Control::mnuSendFile).enabled) on << "SendFile";
+        if (m.control(link::Control::mnuClear).enabled) on << "Clear";
+        if (m.control(link::Control::ProgressBar).visible) on << "Progress";
         return on.join(' ');
     }
     transfer::EstadoTransmision& Tx() { return m_estacion->transmision(); }

@@ -134,8 +134,8 @@ TEST_F(Extremo, TwoStationsExchangeLinesAndEachScreenReadsAsPrescribed)
                                "<N0CALL-1\r\n" +
                                    largo + "\r\n");
     for (Puesto* p : {m_a.get(), m_b.get()}) {
-        EXPECT_TRUE(p->estacion->modelo().control("cmdEnviar").visible);
-        EXPECT_FALSE(p->estacion->modelo().control("ProgressBar").visible);
+        EXPECT_TRUE(p->estacion->modelo().control(link::Control::cmdEnviar).visible);
+        EXPECT_FALSE(p->estacion->modelo().control(link::Control::ProgressBar).visible);
         EXPECT_TRUE(p->operador.avisos.empty());
     }
 }
@@ -240,7 +240,7 @@ TEST_P(Archivo, ArrivesWholeWithTheLinesOnBothScreens)
     EXPECT_EQ(test::Leer(QDir(m_b->dir.path()).filePath(nombre)), contenido);
     for (Puesto* p : {m_a.get(), m_b.get()}) {
         EXPECT_TRUE(p->operador.avisos.empty());
-        EXPECT_TRUE(p->estacion->modelo().control("mnuSendFile").enabled);
+        EXPECT_TRUE(p->estacion->modelo().control(link::Control::mnuSendFile).enabled);
     }
 }
 

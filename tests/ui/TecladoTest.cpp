@@ -257,7 +257,7 @@ TEST_F(SesionTeclado, KeysAloneCallCqBroadcastConfigureConnectChatSendAFileAndSt
     // the modem's transmission.
     Pulsar(Qt::CTRL | Qt::SHIFT | Qt::Key_Q);
     ASSERT_TRUE(Esperar([&] { return m_e->Pantalla().join('|').contains("> CQ de N0CALL-1"); }));
-    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado("mnuCQ"); }));
+    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado(link::Control::mnuCQ); }));
     Pulsar(Qt::CTRL | Qt::SHIFT | Qt::Key_B);
     auto* difusion = v.findChild<ui::frmBroadcast*>();
     ASSERT_NE(difusion, nullptr);
@@ -267,7 +267,7 @@ TEST_F(SesionTeclado, KeysAloneCallCqBroadcastConfigureConnectChatSendAFileAndSt
     Pulsar(Qt::Key_Return);
     EXPECT_TRUE(m_e->Pantalla().join('|').contains("> ALL: N0CALL-1 hello all"));
     EXPECT_TRUE(Esperar(enTX)) << "back to the TX Screen when the dialog closes";
-    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado("mnuCQ"); }));
+    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado(link::Control::mnuCQ); }));
 
     // Each settings dialog opens on its first field and Escape closes it.
     EXPECT_TRUE(ConDialogo<ui::frmSetup>(Qt::CTRL | Qt::Key_Comma, [](ui::frmSetup& d) {
@@ -332,7 +332,7 @@ TEST_F(SesionTeclado, KeysAloneCallCqBroadcastConfigureConnectChatSendAFileAndSt
     EXPECT_TRUE(insertado.textos.join("").contains("Sending 'qsl.txt'"));
 
     // Stop ends the link; the operator hears it.
-    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado("mnuStop"); }));
+    ASSERT_TRUE(Esperar([&] { return m_e->Habilitado(link::Control::mnuStop); }));
     Pulsar(Qt::CTRL | Qt::SHIFT | Qt::Key_D);
     ASSERT_TRUE(Esperar([&] { return !(*m_e)->enlace().enlazado; }));
     EXPECT_EQ(Anuncio(v), "Link down: N0CALL-1 <-> N0CALL-2");

@@ -167,7 +167,7 @@ TEST_F(BroadcastTest, EveryWayOfClosingEndsTheDialog)
     EXPECT_TRUE(m_e->Pantalla().constLast().startsWith("> CQ de N0CALL-1"));
 
     // The main window's close, which leaves the saving to the station.
-    (*m_e)->modelo().Habilitar("mnuBroadcast", true); // as the modem's "PTT OFF" would
+    (*m_e)->modelo().Habilitar(link::Control::mnuBroadcast, true); // as the modem's "PTT OFF" would
     d = Dialogo();
     ASSERT_NE(d, nullptr);
     d->cboVia1()->setEditText(QStringLiteral("OTHER"));

@@ -93,7 +93,7 @@ TEST_F(VentanaTest, EnterNeverInsertsALineBreakAndSendsOnlyWhenSendIsVisible)
     EXPECT_EQ((*m_e)->modelo().textoTransmision(), "hola");
     EXPECT_EQ(enviar.count(), 0) << "no link: the Send button is hidden";
 
-    (*m_e)->modelo().Mostrar("cmdEnviar", true);
+    (*m_e)->modelo().Mostrar(link::Control::cmdEnviar, true);
     QTest::keyClick(v.txtTXChat(), Qt::Key_Return);
     EXPECT_EQ(enviar.count(), 1);
     EXPECT_EQ(v.txtTXChat()->toPlainText(), "") << "sent as a chat frame, no line break added";

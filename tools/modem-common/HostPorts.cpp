@@ -2,6 +2,7 @@
 
 #include "config/Callsign.h"
 #include "config/IniText.h"
+#include "config/Variante.h"
 
 #include <QFile>
 
@@ -35,9 +36,8 @@ HostPorts HostPortsFromIni(const QString& iniPath)
 
     // The host picks its port by mode the same way: HF, SAT, anything else FM.
     const std::string mode = ini.get("Setup", "KOLT Mode").value_or("KOLTHF");
-    const char* key = mode == "KOLTHF"    ? "HF TCP Port"
-                      : mode == "KOLTSAT" ? "SAT TCP Port"
-                                          : "FM TCP Port";
+    const config::Variante v = config::kVariantes[config::Indice(config::VarianteDeTexto(mode))];
+    const std::string key = std::string(config::NombreVariante(v)) + " TCP Port";
     if (const auto p = port(ini.get("Setup", key), 65534)) out.command = *p;
     if (const auto p = port(ini.get("Setup", "KISS TCP Port"), 65535)) out.kiss = *p;
     std::string call = QString::fromStdString(ini.get("Setup", "My Callsign").value_or(""))

@@ -126,8 +126,8 @@ void Robot::onKiss(QByteArrayView frame)
 
 void Robot::answerCq(const QString& caller)
 {
-    broadcast::Estacion self;
-    self.modo = broadcast::Modo::SAT; // no digipeaters, no bandwidth
+    broadcast::DatosEmisor self;
+    self.modo = config::Variante::SAT; // no digipeaters, no bandwidth
     self.miIndicativo = call().toStdString();
     const std::string text =
         QStringLiteral("Hello %1, this is %2, a simulated station. Call me for a chat.")
