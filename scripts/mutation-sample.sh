@@ -33,8 +33,19 @@ while [ $# -gt 0 ]; do
     esac
 done
 
+# Mutants are written into the working tree: it must hold no changes of
+# its own there, so that what is put back is what was there.
+if [ "$list_only" = 0 ] && ! git diff --quiet -- src tools; then
+    echo "src/ or tools/ has uncommitted changes: commit or stash them first" >&2
+    exit 2
+fi
+
 exec python3 - "$seed" "$per_folder" "$build" "$list_only" <<'PYTHON'
-import os, random, re, shutil, subprocess, sys, time
+import os, random, re, shutil, signal, subprocess, sys, time
+
+# Stopped from outside, the file under mutation is still put back.
+for s in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+    signal.signal(s, lambda *_: sys.exit(130))
 
 seed, per_folder, build, list_only = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4] == "1"
 
