@@ -1,10 +1,10 @@
 #include "AgwOptions.h"
 
+#include "CommandLine.h"
 #include "HostPorts.h"
 #include "config/IniText.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -80,10 +80,7 @@ AgwParsed ParseAgwOptions(const QStringList& arguments, const QString& folder)
                        "\"KOLT Chat.ini\" beside it; the TNC's addresses are read from\n"
                        "\"%1\" beside it (written with the defaults when missing).")
             .arg(QString::fromLatin1(kSettingsFile)));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Show the version."));
+    const CommonOptions common;
     const QCommandLineOption listen(QStringLiteral("listen"),
                                     QStringLiteral("Command port; the data port is PORT + 1."),
                                     QStringLiteral("PORT"));
@@ -103,7 +100,8 @@ AgwParsed ParseAgwOptions(const QStringList& arguments, const QString& folder)
         QStringLiteral("N"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print one line per event."));
-    p.addOptions({help, version, listen, kissListen, agwOption, tncKiss, paclen, verbose});
+    p.addOptions(
+        {common.help, common.version, listen, kissListen, agwOption, tncKiss, paclen, verbose});
 
     AgwParsed out;
     auto fail = [&](const QString& why) {
@@ -111,19 +109,8 @@ AgwParsed ParseAgwOptions(const QStringList& arguments, const QString& folder)
         out.text = why;
         return out;
     };
-    if (!p.parse(arguments)) return fail(p.errorText());
-    if (!p.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument: ") + p.positionalArguments().front());
-    if (p.isSet(help)) {
-        out.outcome = AgwParsed::Outcome::Help;
-        out.text = p.helpText();
-        return out;
-    }
-    if (p.isSet(version)) {
-        out.outcome = AgwParsed::Outcome::Version;
-        out.text = QStringLiteral("kolt-modem-agw %1").arg(QCoreApplication::applicationVersion());
-        return out;
-    }
+    out.outcome = ReadCommandLine(p, arguments, common, QStringLiteral("kolt-modem-agw"), out.text);
+    if (out.outcome != Outcome::Run) return out;
 
     AgwConfig& c = out.config;
     const QDir dir(folder);

@@ -15,6 +15,8 @@
 
 #include "AgwModem.h"
 
+#include "CommandLine.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +26,7 @@ inline constexpr const char* kSettingsFile = "kolt-modem-agw.ini";
 inline constexpr int kMaxPaclen = 2048; // a longer frame costs the TNC its client
 
 struct AgwParsed {
-    enum class Outcome { Run, Help, Version, Error };
+    using Outcome = kolt::modem::Outcome;
     Outcome outcome = Outcome::Run;
     AgwConfig config;
     bool verbose = false;

@@ -1,11 +1,11 @@
 #include "Options.h"
 
+#include "CommandLine.h"
 #include "HostPorts.h"
 
 #include "config/Callsign.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 #include <optional>
 
@@ -67,10 +67,7 @@ ParsedOptions ParseOptions(const QStringList& arguments, const QString& iniPath)
         "and scripted remote operators. Without --station it serves the ports of\n"
         "\"KOLT Chat.ini\" beside it (8300, 8301 and 8100 without the file), with the\n"
         "robot N0CALL-2 unless --robot is given."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Show the version."));
+    const modem::CommonOptions common;
     const QCommandLineOption station(
         QStringLiteral("station"),
         QStringLiteral("A station driven over TCP; data port = PORT + 1; "
@@ -109,8 +106,8 @@ ParsedOptions ParseOptions(const QStringList& arguments, const QString& iniPath)
         QStringLiteral("ADDRESS"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"), QStringLiteral("Print one line per event on standard output."));
-    p.addOptions(
-        {help, version, station, robot, echo, delay, rate, setup, chunk, seed, listen, verbose});
+    p.addOptions({common.help, common.version, station, robot, echo, delay, rate, setup, chunk,
+                  seed, listen, verbose});
 
     ParsedOptions out;
     auto fail = [&](const QString& why) {
@@ -118,19 +115,8 @@ ParsedOptions ParseOptions(const QStringList& arguments, const QString& iniPath)
         out.text = why;
         return out;
     };
-    if (!p.parse(arguments)) return fail(p.errorText());
-    if (!p.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument: ") + p.positionalArguments().front());
-    if (p.isSet(help)) {
-        out.outcome = ParsedOptions::Outcome::Help;
-        out.text = p.helpText();
-        return out;
-    }
-    if (p.isSet(version)) {
-        out.outcome = ParsedOptions::Outcome::Version;
-        out.text = QStringLiteral("kolt-modem-sim %1").arg(QCoreApplication::applicationVersion());
-        return out;
-    }
+    out.outcome = ReadCommandLine(p, arguments, common, QStringLiteral("kolt-modem-sim"), out.text);
+    if (out.outcome != ParsedOptions::Outcome::Run) return out;
 
     Options& o = out.options;
     // Each numeric option, checked against its range.

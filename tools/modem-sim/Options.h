@@ -21,8 +21,10 @@
 #include "PortStation.h"
 #include "Robot.h"
 
+#include "CommandLine.h"
 #include <QHostAddress>
 #include <QList>
+
 #include <QString>
 #include <QStringList>
 
@@ -45,7 +47,7 @@ struct Options {
 };
 
 struct ParsedOptions {
-    enum class Outcome { Run, Help, Version, Error };
+    using Outcome = kolt::modem::Outcome;
     Outcome outcome = Outcome::Run;
     Options options;
     QString text; // the help or version text, or what is wrong
