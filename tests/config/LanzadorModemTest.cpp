@@ -70,6 +70,16 @@ protected:
         return ruta;
     }
 
+    // A program that ignores TERM (kept across the exec) and starts no
+    // child: only KILL ends it.
+    QString Sordo()
+    {
+        const QString ruta = Ruta("sordo");
+        Script(ruta,
+               QStringLiteral("trap '' TERM\necho $$ > '%1'\nexec sleep 600\n").arg(Ruta("pid")));
+        return ruta;
+    }
+
     qint64 PidEscrito(const QString& nombre = QStringLiteral("pid"))
     {
         QFile f(Ruta(nombre));
@@ -111,10 +121,7 @@ TEST_F(LanzadorModemTest, ExeWithoutWineIsRefusedToldAndNothingStarts)
     ASSERT_EQ(operador.avisos.size(), 1u);
     EXPECT_EQ(operador.avisos[0].icono, link::Icono::Critico);
     EXPECT_EQ(operador.avisos[0].texto, config::TextoFaltaWine(exe));
-    EXPECT_TRUE(operador.avisos[0].texto.contains("wine")) << "names what is missing";
     EXPECT_FALSE(m_lanzador.EnMarcha());
-    test::Dejar(100);
-    EXPECT_FALSE(QFile::exists(Ruta("pid")));
 }
 
 // A program that ignores TERM and leaves a child of its own running, as
@@ -139,12 +146,9 @@ TEST_F(LanzadorModemTest, EndingReturnsAtOnceAndTheNextProgramWaitsForTheOldOne)
 {
     // The second wait is the launcher's last resort for a program that KILL
     // does not end at once: on a loaded machine 100 ms is not enough for the
-    // kernel to finish one off, so it is kept out of this story's way.
-    m_lanzador.FijarEsperas(300, 3000);
-    Script(Ruta("sordo"),
-           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
-               .arg(Ruta("pid")));
-    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("sordo")), LanzadorModem::Resultado::Lanzado);
+    // kernel to finish one off, so a second is given.
+    m_lanzador.FijarEsperas(300, 1000);
+    ASSERT_EQ(m_lanzador.LanzarModem(Sordo()), LanzadorModem::Resultado::Lanzado);
     const qint64 sordo = PidEscrito();
     ASSERT_GT(sordo, 0);
 
@@ -188,10 +192,7 @@ TEST_F(LanzadorModemTest, EndingAProgramFinishesAtTheLaunchersEnd)
 {
     auto lanzador = std::make_unique<LanzadorModem>();
     lanzador->FijarEsperas(300, 100);
-    Script(Ruta("sordo"),
-           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
-               .arg(Ruta("pid")));
-    lanzador->LanzarModem(Ruta("sordo"));
+    lanzador->LanzarModem(Sordo());
     const qint64 sordo = PidEscrito();
     ASSERT_GT(sordo, 0);
     lanzador->CerrarModem();

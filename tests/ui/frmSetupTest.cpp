@@ -79,8 +79,9 @@ TEST_F(SetupVentanaTest, VariantAndLaunchBoxLayTheDialogOutAndMarkTheMainWindow)
     QTest::mouseClick(d.chkLaunch(), Qt::LeftButton); // unchecks it
     EXPECT_FALSE(visible(d.fraRuta(Variante::FM)));
     QTest::mouseClick(d.optVariante(Variante::SAT), Qt::LeftButton);
-    EXPECT_TRUE(visible(d.fraTCP(Variante::SAT)));
+    EXPECT_TRUE(visible(d.fraTCP(Variante::SAT)) && !visible(d.fraRuta(Variante::SAT)));
     EXPECT_TRUE(m_ventana->accion("mnuPTT")->isVisible());
+    EXPECT_TRUE(m_ventana->accion("mnuKOLTSAT")->isChecked());
 }
 
 TEST_F(SetupVentanaTest, RefusedUpdateKeepsTheDialogAGoodOneAppliesAndEscapeCancels)
