@@ -5,6 +5,7 @@
 #include "ui/frmKoltChat.h"
 
 #include "EstacionDePrueba.h"
+#include "Esperar.h"
 #include "QtImprimir.h"
 
 #include <QAction>
@@ -26,25 +27,36 @@ inline QStringList Elementos(const QComboBox* c)
     return r;
 }
 
-// Triggers `accion` and runs `guion` on the modal dialog of type `D` that
-// it opens; a dialog the script leaves open is a failure, and is closed so
-// that the run goes on. False when no such dialog opened.
-template <typename D> bool ConDialogoModal(QAction* accion, const std::function<void(D&)>& guion)
+// Runs `disparar`, then `guion` on the modal dialog of type `D` it opens
+// (looked for until it shows); a dialog the script leaves open is a
+// failure, and is closed so that the run goes on. False when no such
+// dialog opened.
+template <typename D>
+bool ConDialogoModal(const std::function<void()>& disparar, const std::function<void(D&)>& guion)
 {
     bool visto = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (auto* d = qobject_cast<D*>(w)) {
-            visto = true;
-            guion(*d);
-        }
-        if (w && w->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            w->done(QDialog::Rejected);
+    QTimer buscar;
+    buscar.setInterval(10);
+    QObject::connect(&buscar, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!d) return;
+        buscar.stop();
+        visto = true;
+        guion(*d);
+        if (d->isVisible()) {
+            ADD_FAILURE() << d->objectName().toStdString() << " is still open";
+            d->done(QDialog::Rejected);
         }
     });
-    accion->trigger();
+    buscar.start();
+    disparar();
+    Esperar([&] { return visto; }, 300);
     return visto;
+}
+
+template <typename D> bool ConDialogoModal(QAction* accion, const std::function<void(D&)>& guion)
+{
+    return ConDialogoModal<D>([accion] { accion->trigger(); }, guion);
 }
 
 class VentanaDePrueba : public ::testing::Test {
