@@ -173,6 +173,8 @@ TEST_F(Teclado, TextAddedAtTheScreensLimitReachesTheReaderAsInsertedText)
     EXPECT_EQ(insertado.reemplazos, 0) << "never the whole screen again";
     EXPECT_EQ(v.txtMainChat()->toPlainText(), QString(m.textoRecepcion()).replace("\r\n", "\n"));
     EXPECT_EQ(v.txtMainChat()->textCursor().position(), v.txtMainChat()->toPlainText().size());
+    v.accion("mnuClear")->trigger();
+    EXPECT_EQ(v.txtMainChat()->toPlainText(), "");
 }
 
 // The stand-in modem with N0CALL-1 (this station) and the robot N0CALL-2,

@@ -4,8 +4,8 @@
 
 #include "ui/frmKoltChat.h"
 
-#include "EstacionDePrueba.h"
 #include "Esperar.h"
+#include "EstacionDePrueba.h"
 #include "QtImprimir.h"
 
 #include <QAction>

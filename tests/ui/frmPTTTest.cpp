@@ -38,7 +38,7 @@ protected:
         m_dialogo = std::make_unique<ui::frmPTT>(
             **m_e, nullptr, keying::ComponerPuertos({}, {QStringLiteral("/dev/ttyUSB0")}));
         m_dialogo->show();
-        test::Dejar(20); // let the layouts settle
+        QCoreApplication::processEvents(); // the layouts settle
         return *m_dialogo;
     }
 
@@ -120,14 +120,14 @@ TEST_F(DialogoPTT, MethodsShowTheirControlsAndThePortListsShareOnePlace)
     const int altoCAT = d.height();
 
     C<QRadioButton>("optCOM")->click();
-    test::Dejar(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ((*m_e)->config().via, 2);
     Visibles({"lblPuerto", "cboPTTCOM", "fraPin"}, {"cboMarcas", "cboCATCOM", "chkRTS"});
     C<QRadioButton>("optRTSDTR")->click();
     EXPECT_EQ((*m_e)->config().pin, 3);
 
     C<QRadioButton>("optVOX")->click();
-    test::Dejar(20);
+    QCoreApplication::processEvents();
     EXPECT_EQ((*m_e)->config().via, 3);
     Visibles({"optCAT", "cmdOK"}, {"lblPuerto", "cboPTTCOM", "fraPin"});
     EXPECT_LT(d.height(), altoCAT) << "the window shrinks to what is shown";
