@@ -42,6 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         Lectura{"BlanksInsideValueKept", "[S]\nK= a  b \n", "S", "K", "a  b"},
         Lectura{"QuotedValue", "[S]\nK=\" a b \"\n", "S", "K", " a b "},
         Lectura{"UnmatchedQuoteKept", "[S]\nK=\"x\n", "S", "K", "\"x"},
+        Lectura{"LoneQuoteKept", "[S]\nK=\"\n", "S", "K", "\""},
+        Lectura{"OneCharacterSingleQuoted", "[S]\nK='a'\n", "S", "K", "a"},
         Lectura{"EmptyValueIsNotMissing", "[S]\nK=\n", "S", "K", ""},
         Lectura{"FirstEqualsSplits", "[S]\nK=a=b\n", "S", "K", "a=b"},
         Lectura{"MissingSection", "[S]\nK=1\n", "T", "K", std::nullopt},
