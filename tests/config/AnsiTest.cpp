@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 using namespace kolt::config;
 
@@ -78,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         Texto{1256, "سلام", "\xd3\xe1\xc7\xe3"}, Texto{1257, "ąčė", "\xe0\xe8\xeb"},
         Texto{1258, "Đ€", "\xd0\x80"}, Texto{874, "สวัสดี", "\xca\xc7\xd1\xca\xb4\xd5"},
         Texto{932, "あア", "\x82\xa0\x83\x41"}, Texto{936, "中文", "\xd6\xd0\xce\xc4"},
-        Texto{949, "한국", "\xc7\xd1\xb1\xb9"}, Texto{950, "中文", "\xa4\xa4\xa4\xe5"}));
+        Texto{949, "한국", "\xc7\xd1\xb1\xb9"}, Texto{950, "中文", "\xa4\xa4\xa4\xe5"}),
+    [](const auto& i) { return "Page" + std::to_string(i.param.pagina); });
 
 // One unmappable character, or one byte that does not decode, costs only itself.
 TEST(AnsiDoubleByte, QuestionMarksStandForOnlyWhatIsLost)
@@ -135,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Regional{"az_Latn_AZ", 1254}, Regional{"he_IL", 1255},
                       Regional{"ar_EG", 1256}, Regional{"fa_IR", 1256}, Regional{"lt_LT", 1257},
                       Regional{"vi_VN", 1258}, Regional{"th_TH", 874}, Regional{"ja_JP", 932},
-                      Regional{"zh_CN", 936}, Regional{"ko_KR", 949}, Regional{"zh_TW", 950}));
+                      Regional{"zh_CN", 936}, Regional{"ko_KR", 949}, Regional{"zh_TW", 950}),
+    [](const auto& i) { return std::string(i.param.nombre); });
 
 TEST(AnsiSystem, ProcessPageCanBeChosenAndOldReferencesStayValid)
 {

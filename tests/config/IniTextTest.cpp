@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         Lectura{"NulIsJustAByte", std::string("[S]\nK=a\0b\n", 9), "S", "K",
                 std::string("a\0b", 3)},
         Lectura{"HighBytesUntouched", "[S]\nK=\xe9\x80\n", "S", "K", "\xe9\x80"},
-        Lectura{"LoneCrIsNoLineEnd", "[S]\nK=a\rJ=b\n", "S", "J", std::nullopt}));
+        Lectura{"LoneCrIsNoLineEnd", "[S]\nK=a\rJ=b\n", "S", "J", std::nullopt}),
+    [](const auto& i) { return std::string(i.param.nombre); });
 
 TEST(IniText, UntouchedCrLfFileSerialisesToTheSameBytes)
 {
@@ -87,19 +88,6 @@ TEST(IniText, LineBreaksInAValueCannotAddKeys)
     EXPECT_EQ(leido.lineCount(), 2u);
     EXPECT_EQ(leido.get("PTT", "Rig"), std::nullopt);
     EXPECT_EQ(leido.get("S", "Host"), "evil  [PTT]  Rig=1 x");
-}
-
-TEST(IniText, GarbageNeverCrashesAndKeepsItsBytes)
-{
-    std::string basura;
-    for (int i = 0; i < 4096; ++i)
-        basura.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
-    basura += std::string(1 << 20, '['); // one huge line
-    IniText ini(basura);
-    ini.set("S", "K", "v");
-    const std::string salida = ini.serialize();
-    EXPECT_NE(salida.find(std::string(1 << 20, '[')), std::string::npos);
-    EXPECT_EQ(IniText(salida).get("S", "K"), "v");
 }
 
 } // namespace

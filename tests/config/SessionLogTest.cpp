@@ -91,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Omision{"EmptyScreen", "", 1, Variante::HF, "."},
                       Omision{"UnknownMode", "text", 1, Variante::Ninguna, "."},
                       Omision{"MissingFolder", "text", 1, Variante::HF, "missing"},
-                      Omision{"NoDownloadFolder", "text", 1, Variante::HF, ""}));
+                      Omision{"NoDownloadFolder", "text", 1, Variante::HF, ""}),
+    [](const auto& i) { return std::string(i.param.nombre); });
 
 TEST(UtcStamp, TwoDigitFieldsInUtcWhateverTheZoneOfTheGivenTime)
 {
