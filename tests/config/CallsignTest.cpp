@@ -51,8 +51,6 @@ TEST(CallsignSplit, BaseIsUpperCasedTextBeforeFirstHyphen)
     EXPECT_EQ(IndicativoBase("n0call-5"), "N0CALL");
     EXPECT_EQ(IndicativoBase("ALL"), "ALL");
     EXPECT_EQ(IndicativoBase("-5"), "");
-    EXPECT_EQ(ObtenerSSID("CQ"), 0);
-    EXPECT_EQ(ObtenerSSID("N0CALL-T"), ObtenerSSID("N0CALL-16"));
 }
 
 } // namespace
