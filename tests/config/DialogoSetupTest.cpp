@@ -334,6 +334,9 @@ TEST_F(DialogoSetupTest, ModemProgramFollowsThePathTheVariantAndTheLaunchBox)
     m_modem.Cerrar();
     Arrancar(
         QStringLiteral("HF TCP Port=%1\r\nSAT TCP Port=%2\r\nFM TCP Port=%2\r\n").arg(hf).arg(sat));
+    // The stand-in starts nothing of its own: the launcher need not wait
+    // long for the rest of its process group.
+    Estacion().lanzador().FijarEsperas(3000, 100);
     // Not the default path (the stand-in beside the program), so that
     // choosing it is a change.
     const QString simulador = QDir(m_e->carpeta()).filePath("modem");
