@@ -59,6 +59,17 @@ template <typename D> bool ConDialogoModal(QAction* accion, const std::function<
     return ConDialogoModal<D>([accion] { accion->trigger(); }, guion);
 }
 
+// Gives `caja` the keyboard focus in its shown window `ventana`: completion
+// works only in the box with the focus, as the operator types.
+inline bool Enfocar(QWidget* ventana, QWidget* caja)
+{
+    return Esperar([&] {
+        ventana->activateWindow();
+        caja->setFocus();
+        return caja->hasFocus();
+    });
+}
+
 class VentanaDePrueba : public ::testing::Test {
 protected:
     // A station started with EstacionDePrueba's arguments, and its main window.

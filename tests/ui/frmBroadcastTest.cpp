@@ -126,12 +126,7 @@ TEST_F(BroadcastTest, AnInvalidDigipeaterKeepsTheDialogOpenWithTheFocusOnIt)
 TEST_F(BroadcastTest, ADigipeaterIsSentAsTypedNotCompletedFromItsHistory)
 {
     frmBroadcast* d = Abrir("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY-12\r\n");
-    // Completion works only in the box with the focus, as the operator types.
-    ASSERT_TRUE(Esperar([&] {
-        d->activateWindow();
-        d->cboVia1()->setFocus();
-        return d->cboVia1()->hasFocus();
-    }));
+    ASSERT_TRUE(test::Enfocar(d, d->cboVia1()));
     QTest::keyClicks(d->cboVia1(), QStringLiteral("RELAY-1"));
     QTest::keyClicks(d->txtMensaje(), QStringLiteral("hi"));
     d->cmdEnviar()->click();

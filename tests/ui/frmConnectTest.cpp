@@ -95,12 +95,7 @@ TEST_F(frmConnectTest, WhatIsTypedIsCalledAndStoredEvenAsAPrefixOfTheHistory)
     ui::frmConnect d(*m_estacion);
     d.show();
     QComboBox* hf = d.combo(CampoConectar::HF);
-    // Completion works only in the box with the focus, as the operator types.
-    ASSERT_TRUE(Esperar([&] {
-        d.activateWindow();
-        hf->setFocus();
-        return hf->hasFocus();
-    }));
+    ASSERT_TRUE(test::Enfocar(&d, hf));
     Escribir(hf, "N0CALL-1");
     EXPECT_EQ(hf->currentText(), "N0CALL-1");
     d.cmdConnect()->click();
