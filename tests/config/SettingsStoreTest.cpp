@@ -137,11 +137,7 @@ TEST_F(SettingsStoreTest, OddFileLoadsCleanedAndSavesEveryKeyKeepingForeignLines
                                     "ConnectHF List0=N0CALL-5\r\nConnectHF List1=\r\n"
                                     "Connect With HF=\r\n"))
         << guardado.left(300).constData();
-    EXPECT_TRUE(
-        guardado.contains("Connect With HF=\r\nSAT TCP Port=8300\r\nKISS TCP Port=8100\r\n"))
-        << "missing keys follow the last key of their section";
-    EXPECT_TRUE(guardado.contains("\r\n\r\n; the radio\r\n[PTT]\r\nVia=3\r\nRig=52\r\n"));
-    EXPECT_TRUE(guardado.contains("[Other Program]\r\nForeign=1\r\n"));
+    // Where missing keys go and what stays untouched: the ini tests.
     EXPECT_TRUE(guardado.contains("[Path]\r\nDownload Folder=/home/op/T\xe9l\xe9"
                                   "chargements \x80\r\n"));
 
