@@ -1,6 +1,4 @@
-// The modem launcher: Windows programs through wine (here a script of the
-// test that starts its argument in the background, as wine's loader leaves
-// the Windows program in a process of its own), and ending the whole
+// The modem launcher: Windows programs through wine, and ending the whole
 // program it started, children included.
 
 #include "config/LanzadorModem.h"
@@ -13,9 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <memory>
 
 using namespace kolt;
 using config::LanzadorModem;
@@ -49,8 +44,7 @@ protected:
         return f.fileName();
     }
 
-    // A program that writes its pid to `pid` and runs until it is ended;
-    // `sordo`: it ignores TERM (kept across the exec), only KILL ends it.
+    // Writes its pid to `pid` and runs until ended; `sordo`: only KILL ends it.
     QString Programa(const QString& nombre, const QString& pid, bool sordo = false)
     {
         return Script(nombre, QStringLiteral("%1echo $$ > '%2'\nexec sleep 600\n")
@@ -80,8 +74,7 @@ TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGivenElseIsRefused)
     EXPECT_EQ(operador.avisos[0].texto, config::TextoFaltaWine(exe));
     EXPECT_FALSE(m_lanzador.EnMarcha());
 
-    // A wine that notes its arguments, ignores TERM (as some modems do) and
-    // runs the "Windows program" in a child, then waits for it.
+    // A wine that notes its arguments, ignores TERM and runs the program in a child.
     m_lanzador.FijarEsperas(300, 100);
     Script("bin/wine", QStringLiteral("trap '' TERM\necho \"$@\" > '%1'\nsh \"$1\" &\nwait\n")
                            .arg(Ruta("wine-args")));
@@ -92,20 +85,17 @@ TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGivenElseIsRefused)
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(args.readAll().trimmed()), exe);
     EXPECT_TRUE(m_lanzador.EnMarcha());
-    // The program wine runs is a child of the launched process: closing
-    // must end it too, whatever the launched process ignores.
+    // Closing ends the child too, whatever the launched process ignores.
     m_lanzador.CerrarModem();
     EXPECT_FALSE(m_lanzador.EnMarcha());
     EXPECT_TRUE(Esperar([&] { return Terminado(programa); }, 3000));
 }
 
-// Ending never holds the caller: TERM now, KILL later from the event loop,
-// and a program started meanwhile waits until the old one has gone, so
-// that it finds the old one's ports free.
+// Ending never holds the caller (TERM now, KILL later from the event loop);
+// a program started meanwhile waits for the old one, to find its ports free.
 TEST_F(LanzadorModemTest, EndingReturnsAtOnceAndTheNextProgramWaitsForTheOldOne)
 {
-    // On a loaded machine 100 ms is not enough for the kernel to finish
-    // one off after KILL, so the last-resort wait is a second.
+    // A loaded machine needs more than 100 ms to finish one off after KILL.
     m_lanzador.FijarEsperas(300, 1000);
     ASSERT_EQ(m_lanzador.LanzarModem(Programa("sordo", "pid", true)),
               LanzadorModem::Resultado::Lanzado);
@@ -120,33 +110,6 @@ TEST_F(LanzadorModemTest, EndingReturnsAtOnceAndTheNextProgramWaitsForTheOldOne)
     EXPECT_TRUE(Terminado(sordo)) << "the next one started only once the old one had gone";
     EXPECT_FALSE(m_lanzador.Terminando());
     EXPECT_TRUE(m_lanzador.EnMarcha());
-}
-
-// Only CerrarModem ends a program: one not closed (AutoLaunch turned off)
-// outlives the launcher; one being closed gets its KILL at the launcher's end.
-TEST_F(LanzadorModemTest, ProgramsNotClosedOutliveTheLauncherAndEndingOnesFinish)
-{
-    auto lanzador = std::make_unique<LanzadorModem>();
-    lanzador->LanzarModem(Programa("anterior", "pid1"));
-    const qint64 anterior = PidEscrito("pid1");
-    lanzador->LanzarModem(Programa("ultimo", "pid2"));
-    const qint64 ultimo = PidEscrito("pid2");
-    ASSERT_GT(anterior, 0);
-    ASSERT_GT(ultimo, 0);
-    lanzador.reset();
-    test::Dejar(200);
-    EXPECT_FALSE(Terminado(anterior) || Terminado(ultimo));
-    for (qint64 pid : {anterior, ultimo})
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
-
-    lanzador = std::make_unique<LanzadorModem>();
-    lanzador->FijarEsperas(300, 100);
-    lanzador->LanzarModem(Programa("sordo", "pid3", true));
-    const qint64 sordo = PidEscrito("pid3");
-    ASSERT_GT(sordo, 0);
-    lanzador->CerrarModem();
-    lanzador.reset();
-    EXPECT_TRUE(Esperar([&] { return Terminado(sordo); }, 2000));
 }
 
 } // namespace

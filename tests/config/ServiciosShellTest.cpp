@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kolt;
 
 namespace {
@@ -13,20 +15,17 @@ namespace {
 // picker and the caller; roots stay roots. An empty answer is a cancel.
 TEST(ElegirCarpeta, TrailingSeparatorIsRemovedForThePickerAndTheCaller)
 {
-    struct Caso {
-        const char* inicio;
-        const char* mostrada;
-        const char* elegida;
-    };
-    for (const Caso& c : {Caso{"/home/op/Downloads/", "/home/op/Downloads", "/elegida"},
-                          Caso{"C:\\KOLT\\", "C:\\KOLT", ""}, Caso{"/srv//", "/srv/", "/x"},
-                          Caso{"/", "/", "/y"}}) {
+    for (auto [inicio, mostrada, elegida] :
+         {std::tuple{"/home/op/Downloads/", "/home/op/Downloads", "/elegida"},
+          {"C:\\KOLT\\", "C:\\KOLT", ""},
+          {"/srv//", "/srv/", "/x"},
+          {"/", "/", "/y"}}) {
         test::OperadorGuion operador;
-        operador.respuestas = {QString::fromLatin1(c.elegida)};
-        QString carpeta = QString::fromLatin1(c.inicio);
-        EXPECT_EQ(config::ElegirCarpeta(operador, carpeta, "Titulo"), c.elegida);
-        EXPECT_EQ(carpeta, c.mostrada);
-        EXPECT_EQ(operador.carpetasPedidas, QStringList{c.mostrada});
+        operador.respuestas = {QString::fromLatin1(elegida)};
+        QString carpeta = QString::fromLatin1(inicio);
+        EXPECT_EQ(config::ElegirCarpeta(operador, carpeta, "Titulo"), elegida);
+        EXPECT_EQ(carpeta, mostrada);
+        EXPECT_EQ(operador.carpetasPedidas, QStringList{mostrada});
         EXPECT_EQ(operador.titulosPedidos, QStringList{"Titulo"});
     }
 }

@@ -20,8 +20,8 @@ QByteArray Leer(const QTemporaryDir& dir, const QString& nombre)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Runs of one day and variant append to one file in the ANSI code page; a
-// long screen keeps its last 60000 characters, counting the added line end.
+// One file per day and variant, in the ANSI code page; a long screen keeps
+// its last 60000 characters, counting the added line end.
 TEST(SessionLog, RunsOfOneDayAndVariantAppendToOneFileKeepingTheLastCharacters)
 {
     FijarPaginaDelSistema(1252);
@@ -40,33 +40,25 @@ TEST(SessionLog, RunsOfOneDayAndVariantAppendToOneFileKeepingTheLastCharacters)
     EXPECT_EQ(Leer(dir, "KOLT Chat SAT 2025_12_31.log"),
               pantalla.right(59998).toLatin1() + "\r\n\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    // The time stamp: UTC whatever the zone of the time given.
+    const QDateTime utc(kDia, QTime(7, 5, 9), QTimeZone::utc());
+    EXPECT_EQ(HoraUTC(utc.toTimeZone(QTimeZone(QByteArray("Asia/Kolkata")))), "07:05:09");
 }
 
+// Nothing is written: log off, screen empty, mode unknown, folder missing or unset.
 TEST(SessionLog, NothingIsWrittenWhenOffEmptyUnknownOrWithoutAFolder)
 {
     QTemporaryDir dir;
     for (int caso = 0; caso < 5; ++caso) {
         Configuracion c;
-        c.downloadFolder = dir.path();
-        QString pantalla = QStringLiteral("text");
-        switch (caso) {
-        case 0: c.saveLog = 0; break;
-        case 1: pantalla.clear(); break;
-        case 2: c.koltMode = Variante::Ninguna; break;
-        case 3: c.downloadFolder = dir.filePath("missing"); break;
-        default: c.downloadFolder.clear();
-        }
-        EXPECT_FALSE(GuardarLog(pantalla, c, kDia)) << caso;
+        c.saveLog = caso == 0 ? 0 : 1;
+        c.koltMode = caso == 2 ? Variante::Ninguna : Variante::HF;
+        c.downloadFolder = caso == 3 ? dir.filePath("missing") : caso == 4 ? "" : dir.path();
+        EXPECT_FALSE(GuardarLog(caso == 1 ? "" : "text", c, kDia)) << caso;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList{})
             << caso;
     }
-}
-
-TEST(UtcStamp, TwoDigitFieldsInUtcWhateverTheZoneOfTheGivenTime)
-{
-    const QDateTime utc(QDate(2024, 3, 7), QTime(7, 5, 9), QTimeZone::utc());
-    EXPECT_EQ(HoraUTC(utc.toTimeZone(QTimeZone(QByteArray("Asia/Kolkata")))), "07:05:09");
 }
 
 } // namespace
