@@ -1,6 +1,6 @@
 #pragma once
-// What the widget tests share: a started station with its main window, the
-// items of a list box, and a modal dialog driven from inside its own loop.
+// What the widget tests share: a started station with its main window, and
+// a modal dialog driven from inside its own loop.
 
 #include "ui/frmKoltChat.h"
 
@@ -19,18 +19,8 @@
 
 namespace kolt::test {
 
-inline QStringList Elementos(const QComboBox* c)
-{
-    QStringList r;
-    for (int i = 0; i < c->count(); ++i)
-        r << c->itemText(i);
-    return r;
-}
-
-// Runs `disparar`, then `guion` on the modal dialog of type `D` it opens
-// (looked for until it shows); a dialog the script leaves open is a
-// failure, and is closed so that the run goes on. False when no such
-// dialog opened.
+// Runs `disparar`, then `guion` on the modal `D` it opens; false when none
+// opened. A dialog the script leaves open fails, and is closed.
 template <typename D>
 bool ConDialogoModal(const std::function<void()>& disparar, const std::function<void(D&)>& guion)
 {
@@ -54,13 +44,7 @@ bool ConDialogoModal(const std::function<void()>& disparar, const std::function<
     return visto;
 }
 
-template <typename D> bool ConDialogoModal(QAction* accion, const std::function<void(D&)>& guion)
-{
-    return ConDialogoModal<D>([accion] { accion->trigger(); }, guion);
-}
-
-// Gives `caja` the keyboard focus in its shown window `ventana`: completion
-// works only in the box with the focus, as the operator types.
+// The keyboard focus for `caja`: completion works only in the focused box.
 inline bool Enfocar(QWidget* ventana, QWidget* caja)
 {
     return Esperar([&] {
