@@ -3,16 +3,20 @@
 #include "keying/PortNames.h"
 #include "keying/PttDialogLogic.h"
 
+#include "EstacionDePrueba.h"
+#include "ModemDePrueba.h"
+#include "QtImprimir.h"
 #include "RecordingSerialLine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <array>
 
 using namespace kolt::keying;
 using namespace kolt::keying::test;
 using kolt::config::Variante;
+using kolt::test::Esperar;
 using ::testing::ElementsAre;
 
 namespace {
@@ -77,14 +81,11 @@ TEST_F(PttControllerFixture, CatOpensWithFamilySettingsAndTheLinesAsAsked)
     ptt.ActivarPTT();
     EXPECT_THAT(tomar(), ElementsAre("panel TX", "write FE FE 94 E0 1C 00 01 FD"))
         << "keying leaves the lines alone";
+    ajustes.rig = 0; // the modem's "PTT OFF" after the settings changed
     ptt.DesactivarPTT();
-    for (int rig : {0, 143, 255}) {
-        ajustes.rig = static_cast<std::uint8_t>(rig);
-        ptt.DesactivarPTT();
-    }
+    ptt.DesactivarPTT();
     EXPECT_THAT(tomar(), ElementsAre("panel RX", "write FE FE 94 E0 1C 00 00 FD", "panel RX",
-                                     "write 00 00 00 00 88", "panel RX", "write 00 00 00 00 88",
-                                     "panel RX", "write 00 00 00 00 88"))
+                                     "write 00 00 00 00 88"))
         << "unkeyed as keyed; then a rig outside the catalogue is record 52";
     ptt.CerrarPuertoRadio();
     ptt.CerrarPuertoRadio();
@@ -139,7 +140,7 @@ struct CasoCambio {
     const char* nombre;
     int via; // how the radio was keyed: 1 CAT (FT-897 or IC-7300), 2 COM
     int rig;
-    std::function<void(LogicaDialogoPTT&, kolt::config::Configuracion&, ControladorPTT&)> cambio;
+    void (*cambio)(LogicaDialogoPTT&, kolt::config::Configuracion&, ControladorPTT&);
     Registro esperado;
 };
 
@@ -153,7 +154,6 @@ TEST_P(ChangeWhileKeyed, UnkeysTheOldWayBeforeTheNewOneCounts)
     ajustes.via = static_cast<std::uint8_t>(caso.via);
     ajustes.rig = static_cast<std::uint8_t>(caso.rig);
     ajustes.pin = 1;
-    ajustes.koltMode = Variante::HF;
     ptt.AbrirPuertoRadio();
     LogicaDialogoPTT dialogo(ajustes, PuertosCOM(), [this] { ptt.AjustesCambiados(); });
     dialogo.Cargar();
@@ -170,60 +170,45 @@ const Registro kSoltarLineas = {"panel RX", "rts 0", "dtr 0"};
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, ChangeWhileKeyed,
-    ::testing::Values(
-        CasoCambio{"MethodCatToCom", 1, 52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarVia(2); }, kSoltarFT897},
-        CasoCambio{"MethodComToCat", 2, 52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarVia(1); }, kSoltarLineas},
-        CasoCambio{"OtherModel", 1, 52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) {
-                       d.SeleccionarModelo(
-                           static_cast<int>(d.Modelos().elementos.indexOf("FT-857")));
-                   },
-                   kSoltarFT897},
-        CasoCambio{"OtherPort", 1, 52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarPuertoCAT("COM5"); },
-                   kSoltarFT897},
-        CasoCambio{"OtherPin", 2, 52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) { d.SeleccionarPin(2); }, kSoltarLineas},
-        CasoCambio{"IcomAddressOnClose",
-                   1,
-                   128,
-                   [](LogicaDialogoPTT& d, auto&, auto&) {
-                       d.EscribirDireccionCIV("a4");
-                       d.Cerrar(false);
-                   },
-                   {"panel RX", "write FE FE 94 E0 1C 00 00 FD"}},
-        CasoCambio{"SwitchToFM", 1, 52,
-                   [](LogicaDialogoPTT&, kolt::config::Configuracion& c, ControladorPTT& p) {
-                       c.koltMode = Variante::FM; // as Setup does
-                       p.AjustesCambiados();
-                   },
-                   kSoltarFT897},
-        CasoCambio{"SameValuesChangeNothing",
-                   1,
-                   52,
-                   [](LogicaDialogoPTT& d, auto&, auto&) {
-                       d.SeleccionarVia(1);
-                       d.SeleccionarPuertoCAT("COM3");
-                       d.Cerrar(false);
-                   },
-                   {}}),
+    ::testing::Values(CasoCambio{"MethodCatToCom", 1, 52,
+                                 [](auto& d, auto&, auto&) { d.SeleccionarVia(2); }, kSoltarFT897},
+                      CasoCambio{"MethodComToCat", 2, 52,
+                                 [](auto& d, auto&, auto&) { d.SeleccionarVia(1); }, kSoltarLineas},
+                      CasoCambio{"OtherModel", 1, 52,
+                                 [](auto& d, auto&, auto&) {
+                                     d.SeleccionarModelo(
+                                         int(d.Modelos().elementos.indexOf("FT-857")));
+                                 },
+                                 kSoltarFT897},
+                      CasoCambio{"OtherPort", 1, 52,
+                                 [](auto& d, auto&, auto&) { d.SeleccionarPuertoCAT("COM5"); },
+                                 kSoltarFT897},
+                      CasoCambio{"OtherPin", 2, 52,
+                                 [](auto& d, auto&, auto&) { d.SeleccionarPin(2); }, kSoltarLineas},
+                      CasoCambio{"IcomAddressOnClose",
+                                 1,
+                                 128,
+                                 [](auto& d, auto&, auto&) {
+                                     d.EscribirDireccionCIV("a4");
+                                     d.Cerrar(false);
+                                 },
+                                 {"panel RX", "write FE FE 94 E0 1C 00 00 FD"}},
+                      CasoCambio{"SwitchToFM", 1, 52,
+                                 [](auto&, auto& c, auto& p) {
+                                     c.koltMode = Variante::FM; // as Setup does
+                                     p.AjustesCambiados();
+                                 },
+                                 kSoltarFT897},
+                      CasoCambio{"SameValuesChangeNothing",
+                                 1,
+                                 52,
+                                 [](auto& d, auto&, auto&) {
+                                     d.SeleccionarVia(1);
+                                     d.SeleccionarPuertoCAT("COM3");
+                                     d.Cerrar(false);
+                                 },
+                                 {}}),
     [](const auto& info) { return std::string(info.param.nombre); });
-
-// The port reopened while keyed (the PTT dialog closing): unkeyed through
-// the old port first, since closing a port does not unkey a CAT radio.
-TEST_F(PttControllerFixture, ReopeningWhileKeyedUnkeysThroughTheOldPortFirst)
-{
-    catFT897();
-    ptt.AbrirPuertoRadio();
-    ptt.ActivarPTT();
-    tomar();
-    ajustes.catPort = QStringLiteral("COM4");
-    ptt.AbrirPuertoRadio();
-    EXPECT_THAT(tomar(), ElementsAre("panel RX", "write 00 00 00 00 88", "rts 0", "dtr 0", "close",
-                                     "open /dev/ttyS3 4800,n,8,2", "rts 0", "dtr 0"));
-}
 
 // port name, what the open answers, the message
 class OpenFailure
@@ -256,6 +241,42 @@ INSTANTIATE_TEST_SUITE_P(
         std::tuple("COM2", OpenResult{OpenError::PermissionDenied, {}},
                    "Unable to open radio serial port COM2. May be in use by another application. "
                    "Access to /dev/ttyS1 was denied: the user must be a member of the group that "
-                   "owns it (dialout on Debian).")));
+                   "owns it (dialout on Debian).")),
+    [](const auto& info) {
+        return std::string(std::array{"NotFound", "DeniedGroupKnown", "Denied"}[info.index]);
+    });
+
+// The station keys the radio on its modem's reports. A modem that ends the
+// link ("DISCONNECTED" before its "PTT OFF") or dies in the middle of a
+// transmission must not leave the transmitter on.
+TEST(PttFromTheModem, ALinkEndOrADeadModemUnkeys)
+{
+    Registro registro;
+    RecordingSerialLine linea(registro);
+    kolt::test::ModemDePrueba modem;
+    kolt::test::EstacionDePrueba e({}, modem.puerto(), 1, &linea,
+                                   "[PTT]\r\nVia=2\r\nPin=1\r\nPTTPort=COM4\r\n");
+    ASSERT_TRUE(e.listo);
+    ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
+    EXPECT_THAT(std::exchange(registro, {}),
+                ElementsAre("open /dev/ttyS3 4800,N,8,1", "rts 0", "dtr 0", "rts 0", "dtr 0"))
+        << "opened with both lines off, then the start-up unkey";
+
+    Registro alTerminar;
+    QObject::connect(&*e, &kolt::link::Estacion::enlaceTerminado, [&] { alTerminar = registro; });
+    modem.Enviar("PTT ON\rDISCONNECTED\r");
+    ASSERT_TRUE(Esperar([&] { return !alTerminar.empty(); }));
+    EXPECT_THAT(alTerminar, ElementsAre("rts 1", "rts 0", "dtr 0"));
+
+    modem.Enviar("PTT ON\r");
+    ASSERT_TRUE(Esperar([&] { return registro.back() == "rts 1"; }));
+    EXPECT_EQ(e->modelo().panel(kolt::link::Panel::PTT).texto, "TX");
+    registro.clear();
+    modem.Cortar();
+    ASSERT_TRUE(Esperar([&] { return !e->SocketsArriba(); }));
+    ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
+    EXPECT_THAT(registro, ElementsAre("rts 0", "dtr 0")) << "unkeyed once";
+    EXPECT_EQ(e->modelo().panel(kolt::link::Panel::PTT).texto, "RX");
+}
 
 } // namespace
