@@ -1,6 +1,6 @@
 // The station's KISS link against a bare KISS port on loopback: the bytes
-// it writes, what it shows of a received stream however the stream is cut,
-// how it reconnects; and the broadcast dialog's rules.
+// it writes, how it reassembles and reconnects; and the broadcast dialog's
+// rules.
 
 #include "broadcast/EnlaceKISS.h"
 #include "broadcast/DialogoBroadcast.h"
