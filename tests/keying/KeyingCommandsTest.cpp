@@ -19,6 +19,11 @@ struct Orden {
     std::string on, off;
 };
 
+void PrintTo(const Orden& o, std::ostream* os)
+{
+    *os << o.nombre;
+}
+
 class KeyingCommand : public ::testing::TestWithParam<Orden> {};
 
 TEST_P(KeyingCommand, BytesOfEachFamily)

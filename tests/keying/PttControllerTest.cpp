@@ -11,8 +11,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-
 using namespace kolt::keying;
 using namespace kolt::keying::test;
 using kolt::config::Variante;
@@ -144,6 +142,11 @@ struct CasoCambio {
     Registro esperado;
 };
 
+void PrintTo(const CasoCambio& c, std::ostream* os)
+{
+    *os << c.nombre;
+}
+
 class ChangeWhileKeyed : public PttControllerFixture,
                          public ::testing::WithParamInterface<CasoCambio> {};
 
@@ -210,41 +213,52 @@ INSTANTIATE_TEST_SUITE_P(
                                  {}}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
-// port name, what the open answers, the message
-class OpenFailure
-    : public PttControllerFixture,
-      public ::testing::WithParamInterface<std::tuple<const char*, OpenResult, const char*>> {};
+struct Apertura {
+    const char* nombre;
+    const char* puerto;
+    OpenResult resultado;
+    const char* mensaje;
+};
+
+void PrintTo(const Apertura& a, std::ostream* os)
+{
+    *os << a.nombre;
+}
+
+class OpenFailure : public PttControllerFixture, public ::testing::WithParamInterface<Apertura> {};
 
 TEST_P(OpenFailure, ToldOnceAndKeyingOnlyShowsThePanel)
 {
-    const auto [nombre, resultado, mensaje] = GetParam();
     catFT897();
-    ajustes.catPort = QString::fromUtf8(nombre);
-    puerto.siguienteApertura = resultado;
+    ajustes.catPort = QString::fromUtf8(GetParam().puerto);
+    puerto.siguienteApertura = GetParam().resultado;
     ptt.AbrirPuertoRadio();
     EXPECT_FALSE(puerto.isOpen());
     ptt.ActivarPTT();
-    EXPECT_THAT(tomar(), ElementsAre(std::string("message ") + mensaje, "panel TX"));
+    EXPECT_THAT(tomar(), ElementsAre(std::string("message ") + GetParam().mensaje, "panel TX"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, OpenFailure,
     ::testing::Values(
         // A name without digits is named as stored, not as "COM0".
-        std::tuple("COM", OpenResult{OpenError::NotFound, {}},
-                   "Unable to open radio serial port COM. May be in use by another application."),
-        std::tuple("/dev/ttyUSB0",
-                   OpenResult{OpenError::PermissionDenied, QStringLiteral("dialout")},
-                   "Unable to open radio serial port /dev/ttyUSB0. May be in use by another "
-                   "application. Access to /dev/ttyUSB0 was denied: the user must be a member of "
-                   "the group \"dialout\", which owns it."),
-        std::tuple("COM2", OpenResult{OpenError::PermissionDenied, {}},
-                   "Unable to open radio serial port COM2. May be in use by another application. "
-                   "Access to /dev/ttyS1 was denied: the user must be a member of the group that "
-                   "owns it (dialout on Debian).")),
-    [](const auto& info) {
-        return std::string(std::array{"NotFound", "DeniedGroupKnown", "Denied"}[info.index]);
-    });
+        Apertura{"NotFound",
+                 "COM",
+                 {OpenError::NotFound, {}},
+                 "Unable to open radio serial port COM. May be in use by another application."},
+        Apertura{"DeniedGroupKnown",
+                 "/dev/ttyUSB0",
+                 {OpenError::PermissionDenied, QStringLiteral("dialout")},
+                 "Unable to open radio serial port /dev/ttyUSB0. May be in use by another "
+                 "application. Access to /dev/ttyUSB0 was denied: the user must be a member of "
+                 "the group \"dialout\", which owns it."},
+        Apertura{"Denied",
+                 "COM2",
+                 {OpenError::PermissionDenied, {}},
+                 "Unable to open radio serial port COM2. May be in use by another application. "
+                 "Access to /dev/ttyS1 was denied: the user must be a member of the group that "
+                 "owns it (dialout on Debian)."}),
+    [](const auto& info) { return std::string(info.param.nombre); });
 
 // The station keys the radio on its modem's reports. A modem that ends the
 // link ("DISCONNECTED" before its "PTT OFF") or dies in the middle of a
