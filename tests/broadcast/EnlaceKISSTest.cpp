@@ -175,7 +175,7 @@ TEST_F(EnlaceKISSTest, ARefusingKissPortIsNotRetriedInABusyLoop)
     ASSERT_TRUE(e.listo);
     EXPECT_TRUE(Esperar([&] { return aceptadas >= 3; }, 4000))
         << "retried without waiting for the 5-second check";
-    EXPECT_FALSE(Esperar([&] { return aceptadas > 3; }, 300))
+    EXPECT_FALSE(Esperar([&] { return aceptadas > 3; }, 500))
         << "about once a second, never as fast as the drops";
 
     // A port that refuses (an Error event) is tried again too, and reached
