@@ -13,19 +13,14 @@ const Radio& radio(int rig)
     return CargarRadios().RadioNumero(rig);
 }
 
-// Each family's keying bytes are the next table's; here the ends of the
-// table, display order (not record order) and lookups outside the table.
+// Each family's bytes are the next table's, the display lists the PTT
+// dialog's: here the ends of the table and lookups outside it.
 TEST(Catalogue, EndsOfTheTableAndLookupsOutsideIt)
 {
     const Catalogo& cat = CargarRadios();
     EXPECT_EQ(cat.RadioNumero(1).modelo, "IC-703");
     EXPECT_EQ(cat.NumeroDeModelo("TH-D75"), 142);
-    const std::size_t modelos[kNumMarcas] = {65, 36, 28, 2, 7, 2, 1, 1};
-    for (int m = 0; m < kNumMarcas; ++m)
-        EXPECT_EQ(cat.Modelos(m).size(), modelos[m]) << cat.Marca(m);
-    EXPECT_EQ(cat.Modelos(0).front(), "IC-78");
-    EXPECT_EQ(cat.IndiceDeMarca("Anytone"), 7);
-
+    EXPECT_EQ(cat.Modelos(0).size(), 65u) << "a full list";
     EXPECT_TRUE(cat.Marca(8).empty() && cat.Modelos(-1).empty() && cat.Modelos(8).empty());
     EXPECT_EQ(cat.NumeroDeModelo("ic-7300"), std::nullopt) << "names match exactly";
     EXPECT_EQ(cat.IndiceDeMarca("Motorola"), std::nullopt);

@@ -16,7 +16,7 @@ class PttDialog : public ::testing::Test {
 protected:
     LogicaDialogoPTT& cargar()
     {
-        logica.emplace(ajustes, ComponerPuertos({}, {QStringLiteral("/dev/ttyUSB0")}));
+        logica.emplace(ajustes, PuertosCOM());
         logica->Cargar();
         return *logica;
     }
@@ -25,58 +25,57 @@ protected:
     std::optional<LogicaDialogoPTT> logica;
 };
 
-// Hand-edited values select nothing or the default: a "Rig" outside the
-// catalogue, a "Via" and a "Pin" that select no option, a "DTR" of 7, a
-// blank port.
-TEST_F(PttDialog, DefaultsAndHandEditedValues)
+// Values no dialog would store select nothing or the default: a "Rig"
+// outside the catalogue, a "Via" and a "Pin" that select no option, a
+// "DTR" of 7, a blank port. Anytone, kept but not offered, selects nothing.
+TEST_F(PttDialog, HandEditedValuesAndAnUnofferedRig)
 {
-    LogicaDialogoPTT& d = cargar();
-    EXPECT_EQ(d.Marcas().elementos.size(), 7) << "Anytone is not offered";
-    EXPECT_EQ(d.Via(), 3);
-    EXPECT_EQ(d.Visibilidad(), VisibilidadPTT{});
-
+    EXPECT_EQ(cargar().Marcas().elementos.size(), 7);
+    EXPECT_EQ(logica->Visibilidad(), VisibilidadPTT{}) << "VOX";
     ajustes.rig = 0;
     ajustes.via = 9;
     ajustes.pin = 0;
     ajustes.dtr = 7;
     ajustes.catPort = QStringLiteral(" ");
-    cargar();
+    LogicaDialogoPTT& d = cargar();
     EXPECT_EQ(ajustes.rig, 52);
-    EXPECT_EQ(logica->Via(), 0);
-    EXPECT_EQ(logica->Pin(), 0);
-    EXPECT_FALSE(logica->DTR());
-    EXPECT_EQ(ajustes.dtr, 0);
+    EXPECT_EQ(std::tuple(d.Via(), d.Pin(), d.DTR(), ajustes.dtr), std::tuple(0, 0, false, 0));
     EXPECT_EQ(ajustes.catPort, "COM1");
-    logica->SeleccionarPuertoCAT(QStringLiteral(" /dev/ttyACM3 "));
-    logica->SeleccionarPuertoCAT(QStringLiteral("  ")); // no port
-    EXPECT_EQ(logica->PuertosCAT().Seleccionado(), "/dev/ttyACM3") << "typed names are trimmed";
+    d.SeleccionarPuertoCAT(QStringLiteral(" /dev/ttyACM3 "));
+    d.SeleccionarPuertoCAT(QStringLiteral("  ")); // no port
+    EXPECT_EQ(d.PuertosCAT().Seleccionado(), "/dev/ttyACM3") << "typed names are trimmed";
+
+    ajustes.via = 1;
+    ajustes.rig = 140;
+    EXPECT_EQ(cargar().Marcas().seleccion, -1);
+    EXPECT_TRUE(logica->Modelos().elementos.isEmpty() && logica->Baudios().elementos.isEmpty());
+    EXPECT_TRUE(logica->Cerrar(false).reabrirPuerto);
+    EXPECT_EQ(ajustes.rig, 140);
 }
 
-TEST_F(PttDialog, BrandDefaultsAndAModelsSpeedAndAddress)
+// Icom's default model and a stored speed it offers: frmPTTTest.cpp.
+TEST_F(PttDialog, AModelsSpeedAndAddress)
 {
     ajustes.via = 1;
     ajustes.baud = QStringLiteral("57600");
     LogicaDialogoPTT& d = cargar();
     EXPECT_EQ(ajustes.baud, "4800") << "a speed the FT-897 does not offer: its first";
-    d.SeleccionarMarca(6);
-    EXPECT_EQ(d.Modelos().Seleccionado(), "Perseus");
-    EXPECT_EQ(d.DireccionCIV(), "04");
     d.SeleccionarMarca(2);
     EXPECT_EQ(d.Modelos().Seleccionado(), "TS-2000");
     EXPECT_FALSE(d.Visibilidad().direccionCIV);
     d.SeleccionarMarca(0);
     d.SeleccionarBaudios(3);
     d.SeleccionarBaudios(7); // no such entry
+    EXPECT_EQ(ajustes.baud, "9600");
 
     const int ic7610 = static_cast<int>(d.Modelos().elementos.indexOf("IC-7610"));
     d.SeleccionarModelo(ic7610);
     EXPECT_EQ(ajustes.rig, 139);
-    EXPECT_EQ(ajustes.baud, "9600") << "still offered by the IC-7610";
-    EXPECT_EQ(d.DireccionCIV(), "98");
+    EXPECT_EQ(d.DireccionCIV(), "98") << "a new model brings its own address";
     ajustes.icomAddress = QStringLiteral("A4");
     d.EscribirDireccionCIV(QStringLiteral("5E"));
     d.SeleccionarModelo(ic7610);
-    EXPECT_EQ(d.DireccionCIV(), "A4") << "same model: the stored address, the typed one discarded";
+    EXPECT_EQ(d.DireccionCIV(), "A4") << "the same model: the stored one, the typed one discarded";
 }
 
 // One or two hex digits: anything else would key address 00, the CI-V
@@ -103,17 +102,6 @@ TEST_F(PttDialog, AddressCheckedOnlyWhenShownAndStoredInUpperCase)
     EXPECT_EQ(ajustes.icomAddress, "ZZ");
     logica->SeleccionarVia(1);
     EXPECT_TRUE(logica->Visibilidad().direccionCIV) << "CAT shows it again for a CI-V radio";
-}
-
-TEST_F(PttDialog, AnytoneRigLeavesTheListsEmptyAndIsKept)
-{
-    ajustes.via = 1;
-    ajustes.rig = 140;
-    LogicaDialogoPTT& d = cargar();
-    EXPECT_EQ(d.Marcas().seleccion, -1);
-    EXPECT_TRUE(d.Modelos().elementos.isEmpty() && d.Baudios().elementos.isEmpty());
-    EXPECT_TRUE(d.Cerrar(false).reabrirPuerto);
-    EXPECT_EQ(ajustes.rig, 140);
 }
 
 } // namespace
