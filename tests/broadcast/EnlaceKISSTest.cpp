@@ -74,25 +74,17 @@ TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEachInTheAnsiCodePa
     EXPECT_TRUE(e.operador.avisos.empty());
 }
 
-// A CQ that cannot be written, or whose end the modem never reports, must
-// not lock CQ, Broadcast and (through CQ) Connect away.
-TEST_F(EnlaceKISSTest, CqThatNeverGoesOutLocksNothingOut)
+// A CQ whose end the modem never reports must not lock CQ, Broadcast and
+// (through CQ) Connect away. A CQ with the KISS port down: VentanaRealTest.
+TEST_F(EnlaceKISSTest, CqWaitIsBoundedAndABroadcastNeedsTheKissPort)
 {
     {
-        EstacionDePrueba sinKiss(QStringLiteral("KOLT Mode=KOLTSAT\r\n"), m_modem.puerto());
+        EstacionDePrueba sinKiss({}, m_modem.puerto());
         ASSERT_TRUE(sinKiss.listo);
         ASSERT_TRUE(Esperar([&] { return sinKiss->SocketsArriba(); }));
-        sinKiss->kiss().AccionCQ();
-        EXPECT_EQ(sinKiss.Pantalla(),
-                  QStringList({"CQ not sent: the KISS TCP port is not connected with KOLT TNC"}));
-        EXPECT_TRUE(sinKiss.Habilitado(link::Control::mnuCQ) &&
-                    sinKiss.Habilitado(link::Control::mnuBroadcast));
-        EXPECT_TRUE(sinKiss.operador.avisos.empty());
-        // A broadcast is refused in words, and changes nothing either.
         EXPECT_FALSE(sinKiss->kiss().EnviarBroadcast(QStringLiteral("hello")));
         ASSERT_EQ(sinKiss.operador.avisos.size(), 1u);
         EXPECT_EQ(sinKiss.operador.avisos[0].texto, broadcast::kKISSDesconectado);
-        EXPECT_EQ(sinKiss.operador.avisos[0].icono, link::Icono::Exclamacion);
         EXPECT_TRUE(sinKiss.Habilitado(link::Control::mnuCQ));
     }
     m_modem.Cortar();
@@ -142,20 +134,7 @@ TEST_F(EnlaceKISSTest, FramesJoinAcrossReadsButNotAcrossConnections)
     // Once the station closes, a lost link stays lost.
     e->Cerrar(link::Geometria{});
     m_kiss.Cortar();
-    test::Dejar(1500);
-    EXPECT_EQ(m_kiss.conexiones, 2);
-}
-
-TEST_F(EnlaceKISSTest, AFloodFromTheAirKeepsOnlyTheScreensLastCharacters)
-{
-    EstacionDePrueba& e = Arrancar();
-    QByteArray flujo;
-    for (int i = 0; i < 2000; ++i)
-        flujo += Kiss({"ALL", "N0CALL-3"}, "flood " + std::to_string(i) + std::string(40, '.'), 0);
-    m_kiss.Enviar(flujo);
-    ASSERT_TRUE(Esperar([&] { return e->modelo().textoRecepcion().contains("flood 1999."); }));
-    EXPECT_LE(e->modelo().textoRecepcion().size(), 64000);
-    EXPECT_GT(e->modelo().textoRecepcion().size(), 63000);
+    EXPECT_FALSE(Esperar([&] { return m_kiss.conexiones > 2; }, 1500));
 }
 
 TEST_F(EnlaceKISSTest, ARefusingKissPortIsNotRetriedInABusyLoop)
@@ -177,15 +156,6 @@ TEST_F(EnlaceKISSTest, ARefusingKissPortIsNotRetriedInABusyLoop)
         << "retried without waiting for the 5-second check";
     EXPECT_FALSE(Esperar([&] { return aceptadas > 3; }, 500))
         << "about once a second, never as fast as the drops";
-
-    // A port that refuses (an Error event) is tried again too, and reached
-    // once it appears.
-    const quint16 puerto = test::PuertoLibre();
-    EstacionDePrueba f({}, m_modem.puerto(), puerto);
-    ASSERT_TRUE(Esperar(
-        [&] { return f->kiss().socket().error() == QAbstractSocket::ConnectionRefusedError; }));
-    test::ServidorKISS tarde(puerto);
-    EXPECT_TRUE(Esperar([&] { return f->kiss().Conectado() && tarde.Conectado(); }, 3000));
 }
 
 // The broadcast dialog's rules without its widgets (tests/ui binds them):
@@ -202,82 +172,66 @@ TEST(DialogoBroadcast, MessageIsCutAtFiveHundredCharactersNeverInsideOne)
     EXPECT_EQ(broadcast::LimitarMensaje(emoji), QString(499, QLatin1Char('a')));
 }
 
-TEST_F(EnlaceKISSTest, InvalidDigipeaterInFmStopsEverything)
+// Send checks the boxes in FM only, the first bad one gets the focus; then
+// stores them, saves and sends. Invalid: nothing stored, saved or sent.
+TEST_F(EnlaceKISSTest, SendChecksAndStoresTheDigipeatersInFmOnly)
 {
-    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1=RELAY\r\n");
+    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY\r\n");
     const QString antes = e.Ini();
     for (auto [via1, via2, foco] : {std::tuple{"WIDE1-1-1", "", CampoVia::Via1},
                                     std::tuple{"", "TOOLONGCALL", CampoVia::Via2},
                                     std::tuple{"BAD CALL", "ALSO BAD", CampoVia::Via1}}) {
         e.operador.avisos.clear();
         const broadcast::ResultadoEnvio r = Enviar(via1, via2);
-        EXPECT_FALSE(r.cerrar);
         EXPECT_EQ(r.invalido, foco) << via1 << " / " << via2;
+        EXPECT_FALSE(r.cerrar);
         ASSERT_EQ(e.operador.avisos.size(), 1u);
         EXPECT_EQ(e.operador.avisos[0].texto, "Invalid Call Sign");
-        EXPECT_EQ(e.operador.avisos[0].icono, link::Icono::Exclamacion);
     }
-    test::Dejar(50);
-    EXPECT_TRUE(m_kiss.recibido.isEmpty());
-    EXPECT_EQ(e->config().via1, "RELAY");
-    EXPECT_EQ(e.Ini(), antes) << "nothing saved";
+    EXPECT_EQ(e.Ini(), antes);
     EXPECT_TRUE(e.Pantalla().isEmpty());
-}
 
-TEST_F(EnlaceKISSTest, SendStoresTheDigipeatersInFmOnlyAndSavesAndSends)
-{
-    EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1 List0=RELAY\r\nVia2 List0=RELAY2\r\n");
-    const broadcast::ResultadoEnvio r = Enviar("wide1-1", "wide2-2");
-    EXPECT_TRUE(r.cerrar);
-    EXPECT_EQ(r.invalido, CampoVia::Ninguno);
-    EXPECT_EQ(e->config().via1 + e->config().via2, "WIDE1-1WIDE2-2");
+    EXPECT_TRUE(Enviar("wide1-1", "wide2-2").cerrar);
     EXPECT_EQ(e->config().via1List[0] + e->config().via1List[1], "WIDE1-1RELAY");
-    EXPECT_EQ(e->config().via2List[0] + e->config().via2List[1], "WIDE2-2RELAY2");
     EXPECT_TRUE(e.Ini().contains("Via1 List1=RELAY"));
     EXPECT_TRUE(e.Ini().contains("Via2=WIDE2-2"));
-    EXPECT_EQ(e.Pantalla(), QStringList({"> ALL: N0CALL-1 VIA WIDE1-1 WIDE2-2 hello  hh:mm:ss"}));
     const QByteArray trama = Kiss({"ALL", "N0CALL-1", "WIDE1-1", "WIDE2-2"}, "hello", 0x00);
-    EXPECT_TRUE(Esperar([&] { return m_kiss.recibido == trama; }));
+    EXPECT_TRUE(Esperar([&] { return m_kiss.recibido == trama; })) << "and nothing before";
 
     // Outside FM the boxes are neither checked nor stored.
     e->config().koltMode = kolt::config::Variante::HF;
     e->modelo().Habilitar(link::Control::mnuCQ, true); // as the modem's "PTT OFF" would
     EXPECT_TRUE(Enviar("NOT A CALL", "%%%").cerrar);
-    EXPECT_TRUE(e.operador.avisos.empty());
     EXPECT_EQ(e->config().via1, "WIDE1-1");
     EXPECT_EQ(e.Pantalla().constLast(), "> ALL: N0CALL-1 hello  hh:mm:ss");
 
     // A refused broadcast keeps the dialog open, so the message is not lost.
+    e.operador.avisos.clear();
     EXPECT_FALSE(Enviar("", "").cerrar);
     ASSERT_EQ(e.operador.avisos.size(), 1u);
     EXPECT_EQ(e.operador.avisos[0].texto, broadcast::kConexionEnCurso);
 }
 
+// Closing keeps valid boxes in FM only (frmBroadcastTest: Escape keeps
+// them), nothing when one is bad, and never while the program closes.
 TEST_F(EnlaceKISSTest, ClosingKeepsValidBoxesInFmOnlyAndNeverWhileTheProgramCloses)
 {
     EstacionDePrueba& e = Arrancar("KOLT Mode=KOLTFM\r\nVia1=RELAY\r\n");
     const QString antes = e.Ini();
-    // One bad box: nothing kept, nothing said.
     broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("wide1-1"), QStringLiteral("X-99"));
     EXPECT_EQ(e->config().via1, "RELAY");
     EXPECT_EQ(e.Ini(), antes) << "not saved";
-    // Both good: stored and saved.
-    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("wide1-1"), QString());
-    EXPECT_EQ(e->config().via1, "WIDE1-1");
-    EXPECT_TRUE(e.Ini().contains("Via1=WIDE1-1"));
-    EXPECT_TRUE(e.operador.avisos.empty());
 
-    // In HF valid boxes save the settings but are not stored.
     e->config().koltMode = kolt::config::Variante::HF;
-    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QString());
-    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("WIDE1-1"), QString());
+    EXPECT_EQ(e->config().via1, "RELAY");
 
     // While the program closes, the station saves everything itself.
     e->config().koltMode = kolt::config::Variante::FM;
     e->Cerrar(link::Geometria{});
     e->config().via2 = QStringLiteral("UNSAVED");
-    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QStringLiteral("WIDE2-2"));
-    EXPECT_EQ(e->config().via1, "WIDE1-1");
+    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("WIDE1-1"), QStringLiteral("WIDE2-2"));
+    EXPECT_EQ(e->config().via1, "RELAY");
     EXPECT_FALSE(e.Ini().contains("UNSAVED"));
 }
 

@@ -18,96 +18,43 @@ Bytes H(std::string_view hex)
     return b;
 }
 
-// Re-encoding of random frames is the KISS fuzzer's work (fuzz/fuzz_kiss.cpp).
-TEST(CodificarKISS, FrameMadeOnlyOfEscapedBytesSurvivesTheRoundTrip)
+// Escaped data and an escaped command byte; random frames are the KISS
+// fuzzer's (fuzz/fuzz_kiss.cpp), the station test's frames the rest.
+TEST(CodificarKISS, EscapesDataAndCommandByte)
 {
-    const Bytes trama{0xC0, 0xDB, 0xDB, 0xC0, 0xC0, 0xDB};
-    const Bytes kiss = CodificarKISS(trama, 0x01);
-    EXPECT_EQ(kiss, H("C001DBDCDBDDDBDDDBDCDBDCDBDDC0"));
-    EXPECT_EQ(ReensambladorKISS().feed(kiss), (Tramas{{0x01, trama}}));
-    // A command byte that needs escaping itself.
-    EXPECT_EQ(CodificarKISS(H("41"), 0xDB), H("C0DBDD41C0"));
+    EXPECT_EQ(CodificarKISS(H("C0DB41"), 0xDB), H("C0DBDDDBDCDBDD41C0"));
 }
 
-struct Flujo {
-    const char* nombre;
-    Bytes bytes;
-    Tramas tramas;
-    std::size_t descartadas = 0;
-};
-
-void PrintTo(const Flujo& f, std::ostream* os)
+// Each stream gives the same frames whole and byte by byte, with a limit
+// of 16 bytes (the default has a test of its own).
+TEST(ReensambladorKISS, SameFramesWholeAndByteByByte)
 {
-    *os << f.nombre;
-}
-
-// A small limit keeps splitting at every offset cheap; the default limit
-// has a test of its own.
-constexpr std::size_t kMax = 16;
-
-std::vector<Flujo> flujos()
-{
-    const std::string llena(2 * (kMax - 1), 'A'); // the largest frame, of 0xAA
-    std::string escapes;
-    for (std::size_t i = 0; i + 1 < kMax; ++i)
-        escapes += "DBDC";
-    return {
-        {"single", H("C000010203C0"), {{0x00, H("010203")}}},
-        {"shared_fend", H("C000AAC001BBC0"), {{0x00, H("AA")}, {0x01, H("BB")}}},
-        {"double_fend", H("C000AAC0C001BBC0"), {{0x00, H("AA")}, {0x01, H("BB")}}},
-        {"garbage_before_first_fend", H("1122DBC000AAC0"), {{0x00, H("AA")}}},
-        {"escapes", H("C000DBDCDBDDC0"), {{0x00, H("C0DB")}}},
-        {"escaped_command_byte", H("C0DBDC41C0"), {{0xC0, H("41")}}},
-        {"dangling_escape_dropped", H("C00041DBC00042C0"), {{0x00, H("42")}}, 1},
-        {"stray_escape_kept", H("C000DB41DBDBDCC0"), {{0x00, H("DB41DBC0")}}},
-        {"command_byte_only", H("C005C0"), {{0x05, {}}}},
-        {"unfinished_frame_waits", H("C0004142"), {}},
-        {"largest_frame_kept", H("C000" + llena + "C0"), {{0x00, H(llena)}}},
-        {"largest_frame_of_escapes_kept",
-         H("C000" + escapes + "C0"),
-         {{0x00, Bytes(kMax - 1, 0xC0)}}},
-        {"oversized_frame_dropped_next_one_kept",
-         H("C000" + llena + "AAC00042C0"),
-         {{0x00, H("42")}},
-         1},
+    const std::string llena(30, 'A'); // the largest frame, of 0xAA
+    const std::tuple<const char*, Bytes, Tramas, std::size_t> flujos[] = {
+        {"double fend", H("C000AAC0C001BBC0"), {{0x00, H("AA")}, {0x01, H("BB")}}, 0},
+        {"garbage before first fend", H("1122DBC000AAC0"), {{0x00, H("AA")}}, 0},
+        {"escapes", H("C0DBDCDBDCDBDDC0"), {{0xC0, H("C0DB")}}, 0},
+        {"dangling escape dropped", H("C00041DBC00042C0"), {{0x00, H("42")}}, 1},
+        {"stray escape kept", H("C000DB41DBDBDCC0"), {{0x00, H("DB41DBC0")}}, 0},
+        {"command byte only", H("C005C0"), {{0x05, {}}}, 0},
+        {"unfinished frame waits", H("C0004142"), {}, 0},
+        {"largest frame kept", H("C000" + llena + "C0"), {{0x00, H(llena)}}, 0},
+        {"oversized dropped, next kept", H("C000" + llena + "AAC00042C0"), {{0x00, H("42")}}, 1},
         // The byte after a stray escape must not start a frame of its own once
         // the escape itself overflowed the buffer.
-        {"overflow_on_stray_escape", H("C000" + llena + "DB0708C00042C0"), {{0x00, H("42")}}, 1},
+        {"overflow on stray escape", H("C000" + llena + "DB0708C00042C0"), {{0x00, H("42")}}, 1},
     };
-}
-
-class Reensamblado : public ::testing::TestWithParam<Flujo> {};
-
-// Feeds the stream cut at each of `cortes` (ascending offsets).
-void ComprobarCortes(const Flujo& f, const std::vector<std::size_t>& cortes)
-{
-    ReensambladorKISS r(kMax);
-    Tramas tramas;
-    std::size_t desde = 0;
-    for (std::size_t hasta : cortes) {
-        for (auto& t : r.feed(std::span(f.bytes).subspan(desde, hasta - desde)))
-            tramas.push_back(std::move(t));
-        desde = hasta;
+    for (const auto& [nombre, bytes, tramas, descartadas] : flujos) {
+        ReensambladorKISS entero(16), troceado(16);
+        EXPECT_EQ(entero.feed(bytes), tramas) << nombre;
+        Tramas recibidas;
+        for (std::uint8_t b : bytes)
+            for (auto& t : troceado.feed(Bytes{b}))
+                recibidas.push_back(std::move(t));
+        EXPECT_EQ(recibidas, tramas) << nombre << ", byte by byte";
+        EXPECT_EQ(entero.descartadas() + troceado.descartadas(), 2 * descartadas) << nombre;
     }
-    ASSERT_EQ(tramas, f.tramas) << "cuts at " << ::testing::PrintToString(cortes);
-    ASSERT_EQ(r.descartadas(), f.descartadas) << "cuts at " << ::testing::PrintToString(cortes);
 }
-
-TEST_P(Reensamblado, SameFramesWholeByteByByteAndSplitAnywhere)
-{
-    const Flujo& f = GetParam();
-    const std::size_t n = f.bytes.size();
-    ComprobarCortes(f, {n});
-    std::vector<std::size_t> byteAByte;
-    for (std::size_t i = 1; i <= n; ++i)
-        byteAByte.push_back(i);
-    ComprobarCortes(f, byteAByte);
-    for (std::size_t corte = 1; corte < n; ++corte)
-        ComprobarCortes(f, {corte, n});
-}
-
-INSTANTIATE_TEST_SUITE_P(Streams, Reensamblado, ::testing::ValuesIn(flujos()),
-                         [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST(ReensambladorKISS, DefaultLimitKeepsTheLargestBroadcastAndDropsAnEndlessStream)
 {
