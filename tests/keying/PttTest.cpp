@@ -1,6 +1,8 @@
-#include "keying/PttController.h"
+// The PTT controller over a recording port, and the PTT dialog's rules
+// without widgets (what the widgets show of them: tests/ui/frmPTTTest.cpp).
 
 #include "keying/PortNames.h"
+#include "keying/PttController.h"
 #include "keying/PttDialogLogic.h"
 
 #include "EstacionDePrueba.h"
@@ -19,20 +21,29 @@ using ::testing::ElementsAre;
 namespace {
 
 // The settings start as the defaults: an FT-897 at 4800 on COM1, VOX.
-class PttControllerFixture : public ::testing::Test {
+class Ptt : public ::testing::Test {
 protected:
     // The log since the last call, then cleared.
     Registro tomar() { return std::exchange(registro, {}); }
+
+    // The dialog as shown: its changes reach the controller at once.
+    LogicaDialogoPTT& dialogo()
+    {
+        logica.emplace(ajustes, PuertosCOM(), [this] { ptt.AjustesCambiados(); });
+        logica->Cargar();
+        return *logica;
+    }
 
     kolt::config::Configuracion ajustes;
     Registro registro;
     RecordingSerialLine puerto{registro};
     RecordingObserver observador{registro};
     ControladorPTT ptt{ajustes, puerto, observador};
+    std::optional<LogicaDialogoPTT> logica;
 };
 
 // VOX, the FM mode and a hand-edited "Via" only show the panel.
-TEST_F(PttControllerFixture, WithoutAPortOnlyThePanelFollows)
+TEST_F(Ptt, WithoutAPortOnlyThePanelFollows)
 {
     for (const auto& [via, modo] :
          {std::pair{3, Variante::HF}, {1, Variante::FM}, {0, Variante::HF}, {7, Variante::HF}}) {
@@ -45,7 +56,7 @@ TEST_F(PttControllerFixture, WithoutAPortOnlyThePanelFollows)
     }
 }
 
-TEST_F(PttControllerFixture, CatOpensWithFamilySettingsAndTheLinesAsAsked)
+TEST_F(Ptt, CatOpensWithFamilySettingsAndTheLinesAsAsked)
 {
     ajustes.via = 1;
     ptt.AbrirPuertoRadio();
@@ -70,7 +81,7 @@ TEST_F(PttControllerFixture, CatOpensWithFamilySettingsAndTheLinesAsAsked)
 // Line keying has its own port settings and ignores the CAT ones. A port
 // without modem lines (a pty, some USB adapters) stops keying at the first
 // refusal, but unkeying tries both lines.
-TEST_F(PttControllerFixture, ComKeyingRaisesThePinsLinesAndUnkeyDropsBoth)
+TEST_F(Ptt, ComKeyingRaisesThePinsLinesAndUnkeyDropsBoth)
 {
     ajustes.via = 2;
     ajustes.baud = QStringLiteral("38400");
@@ -98,40 +109,38 @@ TEST_F(PttControllerFixture, ComKeyingRaisesThePinsLinesAndUnkeyDropsBoth)
 // A change made in the PTT dialog while the modem holds PTT unkeys at once,
 // the way it was keyed (FT-897 by CAT or RTS); a change to the same values
 // does not. A change of port or mode: frmPTTTest.cpp, DialogoSetupTest.cpp.
-TEST_F(PttControllerFixture, ChangeWhileKeyedUnkeysTheOldWay)
+TEST_F(Ptt, ChangeWhileKeyedUnkeysTheOldWay)
 {
-    using Dialogo = LogicaDialogoPTT;
     struct Caso {
         const char* nombre;
         int via;
         bool sigueTX;
-        void (*cambio)(Dialogo&, kolt::config::Configuracion&);
+        void (*cambio)(LogicaDialogoPTT&);
     };
     const Caso casos[] = {
-        {"method", 1, false, [](Dialogo& d, auto&) { d.SeleccionarVia(2); }},
-        {"model", 1, false, [](Dialogo& d, auto&) { d.SeleccionarModelo(0); }},
-        {"pin", 2, false, [](Dialogo& d, auto&) { d.SeleccionarPin(2); }},
-        {"address", 1, false, [](Dialogo& d, auto&) { d.EscribirDireccionCIV("a4"); }},
-        {"same values", 1, true, [](Dialogo& d, auto&) { d.SeleccionarVia(1); }},
+        {"method", 1, false, [](LogicaDialogoPTT& d) { d.SeleccionarVia(2); }},
+        {"model", 1, false, [](LogicaDialogoPTT& d) { d.SeleccionarModelo(0); }},
+        {"pin", 2, false, [](LogicaDialogoPTT& d) { d.SeleccionarPin(2); }},
+        {"address", 1, false, [](LogicaDialogoPTT& d) { d.EscribirDireccionCIV("a4"); }},
+        {"same values", 1, true, [](LogicaDialogoPTT& d) { d.SeleccionarVia(1); }},
     };
     for (const Caso& caso : casos) {
         ajustes = {};
         ajustes.via = static_cast<std::uint8_t>(caso.via);
         ptt.AbrirPuertoRadio();
-        Dialogo dialogo(ajustes, PuertosCOM(), [this] { ptt.AjustesCambiados(); });
-        dialogo.Cargar();
+        dialogo();
         ptt.ActivarPTT();
         tomar();
-        caso.cambio(dialogo, ajustes);
-        dialogo.Cerrar(false);
+        caso.cambio(*logica);
+        logica->Cerrar(false);
         const Registro suelta = caso.via == 1 ? Registro{"panel RX", "write 00 00 00 00 88"}
                                               : Registro{"panel RX", "rts 0", "dtr 0"};
         EXPECT_EQ(tomar(), caso.sigueTX ? Registro{} : suelta) << caso.nombre;
     }
 }
 
-// A name without digits is named as stored, not as "COM0".
-TEST_F(PttControllerFixture, OpenFailureToldOnceAndKeyingOnlyShowsThePanel)
+// Told once; a name without digits is named as stored, not as "COM0".
+TEST_F(Ptt, OpenFailureToldOnceAndKeyingOnlyShowsThePanel)
 {
     ajustes.via = 1;
     for (const auto& [nombre, resultado, mensaje] :
@@ -184,6 +193,73 @@ TEST(PttFromTheModem, ALinkEndOrADeadModemUnkeys)
     ASSERT_TRUE(Esperar([&] { return !e->SocketsArriba(); }));
     ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
     EXPECT_THAT(registro, ElementsAre("rts 0", "dtr 0")) << "unkeyed once";
+}
+
+// Values no dialog would store select nothing or the default: a "Rig"
+// outside the catalogue, a "Via" and a "Pin" that select no option, a
+// "DTR" of 7, a blank port. Anytone, kept but not offered, selects nothing.
+TEST_F(Ptt, HandEditedValuesAndAnUnofferedRig)
+{
+    EXPECT_EQ(dialogo().Marcas().elementos.size(), 7);
+    EXPECT_EQ(logica->Visibilidad(), VisibilidadPTT{}) << "VOX";
+    ajustes.rig = 0;
+    ajustes.via = 9;
+    ajustes.pin = 0;
+    ajustes.dtr = 7;
+    ajustes.catPort = QStringLiteral(" ");
+    LogicaDialogoPTT& d = dialogo();
+    EXPECT_EQ(ajustes.rig, 52);
+    EXPECT_EQ(std::tuple(d.Via(), d.Pin(), d.DTR(), ajustes.dtr), std::tuple(0, 0, false, 0));
+    EXPECT_EQ(ajustes.catPort, "COM1");
+    d.SeleccionarPuertoCAT(QStringLiteral(" /dev/ttyACM3 "));
+    d.SeleccionarPuertoCAT(QStringLiteral("  ")); // no port
+    EXPECT_EQ(d.PuertosCAT().Seleccionado(), "/dev/ttyACM3") << "typed names are trimmed";
+
+    ajustes.via = 1;
+    ajustes.rig = 140;
+    EXPECT_EQ(dialogo().Marcas().seleccion, -1);
+    EXPECT_TRUE(logica->Modelos().elementos.isEmpty() && logica->Baudios().elementos.isEmpty());
+    EXPECT_TRUE(logica->Cerrar(false).reabrirPuerto);
+    EXPECT_EQ(ajustes.rig, 140);
+}
+
+// A new model brings its own speed (a stored one it offers is kept:
+// frmPTTTest.cpp) and address, the same model the stored address. One or
+// two hex digits pass: anything else would key 00, the CI-V broadcast
+// address. A hidden field is not checked but still stored.
+TEST_F(Ptt, ModelSpeedAndIcomAddress)
+{
+    ajustes.via = 1;
+    ajustes.rig = 128;
+    ajustes.baud = QStringLiteral("57600");
+    LogicaDialogoPTT& d = dialogo();
+    EXPECT_EQ(ajustes.baud, "115200") << "not offered by the IC-7300: its first";
+    for (const char* mal : {"", "zz", "a4b", " 4", "0x"}) {
+        d.EscribirDireccionCIV(QString::fromLatin1(mal));
+        const CierrePTT c = d.Cerrar(false);
+        EXPECT_FALSE(c.cerrar || c.reabrirPuerto) << mal;
+        EXPECT_EQ(c.aviso, "wrong Icom Address format");
+        EXPECT_EQ(ajustes.icomAddress, "") << "nothing stored while refused";
+    }
+    d.EscribirDireccionCIV(QStringLiteral("a4"));
+    EXPECT_TRUE(d.Cerrar(false).reabrirPuerto);
+    EXPECT_EQ(ajustes.icomAddress, "A4");
+    d.SeleccionarModelo(static_cast<int>(d.Modelos().elementos.indexOf("IC-7610")));
+    EXPECT_EQ(ajustes.rig, 139);
+    EXPECT_EQ(d.DireccionCIV(), "98");
+    d.SeleccionarModelo(d.Modelos().seleccion);
+    EXPECT_EQ(d.DireccionCIV(), "A4");
+
+    d.SeleccionarMarca(2);
+    EXPECT_EQ(d.Modelos().Seleccionado(), "TS-2000");
+    EXPECT_FALSE(d.Visibilidad().direccionCIV);
+    ajustes.via = 2;
+    ajustes.rig = 128;
+    dialogo().EscribirDireccionCIV(QStringLiteral("zz"));
+    EXPECT_TRUE(logica->Cerrar(false).cerrar);
+    EXPECT_EQ(ajustes.icomAddress, "ZZ");
+    logica->SeleccionarVia(1);
+    EXPECT_TRUE(logica->Visibilidad().direccionCIV) << "CAT shows it again for a CI-V radio";
 }
 
 } // namespace
