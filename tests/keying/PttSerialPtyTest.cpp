@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
@@ -23,19 +21,18 @@ using namespace std::string_literals;
 namespace {
 
 // The program opens the slave as its radio port; the test reads the master.
-class Pty {
-public:
+struct Pty {
     Pty()
     {
         char nombre[256] = {};
-        if (::openpty(&m_maestro, &m_esclavo, nombre, nullptr, nullptr) != 0) return;
-        ::fcntl(m_maestro, F_SETFL, ::fcntl(m_maestro, F_GETFL) | O_NONBLOCK);
+        if (::openpty(&maestro, &fdEsclavo, nombre, nullptr, nullptr) != 0) return;
+        ::fcntl(maestro, F_SETFL, ::fcntl(maestro, F_GETFL) | O_NONBLOCK);
         esclavo = QString::fromLocal8Bit(nombre);
     }
     ~Pty()
     {
-        if (m_maestro >= 0) ::close(m_maestro);
-        if (m_esclavo >= 0) ::close(m_esclavo); // held open so the pair lives between our opens
+        ::close(maestro);
+        ::close(fdEsclavo); // held open so the pair lives between our opens
     }
 
     // What has arrived by now.
@@ -43,22 +40,21 @@ public:
     {
         std::string recibido;
         char buffer[4096];
-        for (ssize_t n; (n = ::read(m_maestro, buffer, sizeof buffer)) > 0;)
+        for (ssize_t n; (n = ::read(maestro, buffer, sizeof buffer)) > 0;)
             recibido.append(buffer, static_cast<std::size_t>(n));
         return recibido;
     }
 
+    int maestro = -1;
+    int fdEsclavo = -1;
     QString esclavo;
-
-private:
-    int m_maestro = -1;
-    int m_esclavo = -1;
 };
 
 // A radio that takes nothing for a while (its port's buffer full): keying
 // does not wait for it, and every command reaches it later, in order, even
 // after the port changed while keyed: the unkey goes to the old port in the
-// old radio's words, the late "PTT OFF" to the new one.
+// old radio's words, the late "PTT OFF" to the new one. A port is refused
+// in words the message can tell apart.
 TEST(KeyingStory, StalledPortGetsEveryCommandInOrderAndAPortChangeUnkeysTheOldPort)
 {
     Pty viejo, nuevo;
@@ -70,10 +66,13 @@ TEST(KeyingStory, StalledPortGetsEveryCommandInOrderAndAPortChangeUnkeysTheOldPo
     ajustes.rts = 1; // a pty has no modem lines: refused, and harmless
     Registro registro;
     RecordingObserver observador(registro);
-    QtSerialLine puerto;
+    QtSerialLine puerto, otro;
     ControladorPTT ptt(ajustes, puerto, observador);
     ptt.AbrirPuertoRadio();
-    ASSERT_TRUE(puerto.isOpen());
+    EXPECT_EQ(otro.open(viejo.esclavo, "4800,n,8,2").error, OpenError::Busy);
+    EXPECT_EQ(otro.open(QStringLiteral("/dev/kolt-no-such-port"), "4800,n,8,1").error,
+              OpenError::NotFound);
+    EXPECT_EQ(otro.open(nuevo.esclavo, "fast,n,8,1").error, OpenError::BadSettings);
 
     // More than a pty buffers, from a program that reads nothing yet.
     const std::string relleno(1 << 18, 'x');
@@ -96,37 +95,17 @@ TEST(KeyingStory, StalledPortGetsEveryCommandInOrderAndAPortChangeUnkeysTheOldPo
     }));
     EXPECT_TRUE(recibido == esperado) << recibido.substr(relleno.size());
     EXPECT_EQ(delNuevo, "\x00\x00\x00\x00\x88"s);
-}
-
-TEST(QtSerialLine, RefusalsAreToldApart)
-{
-    Pty pty;
-    QtSerialLine primero, segundo;
-    EXPECT_EQ(primero.open(QStringLiteral("/dev/kolt-no-such-port"), "4800,n,8,1").error,
-              OpenError::NotFound);
-    EXPECT_EQ(primero.open(pty.esclavo, "fast,n,8,1").error, OpenError::BadSettings);
-    QTemporaryDir dir;
-    QFile fichero(dir.filePath(QStringLiteral("not-a-tty")));
-    ASSERT_TRUE(fichero.open(QIODevice::WriteOnly));
-    EXPECT_FALSE(primero.open(fichero.fileName(), "4800,n,8,1").ok());
-
-    ASSERT_TRUE(primero.open(pty.esclavo, "4800,n,8,2").ok());
-    EXPECT_EQ(segundo.open(pty.esclavo, "4800,n,8,2").error, OpenError::Busy);
-    primero.close();
-    EXPECT_FALSE(primero.write(QByteArrayLiteral("TX;"))) << "closed";
-    EXPECT_TRUE(segundo.open(pty.esclavo, "4800,n,8,2").ok()) << "freed on close";
+    puerto.close();
+    EXPECT_FALSE(puerto.write(QByteArrayLiteral("TX;"))) << "closed";
+    EXPECT_TRUE(otro.open(nuevo.esclavo, "4800,n,8,2").ok()) << "freed on close";
 }
 
 TEST(PortName, ComNamesMapToTtySOthersOpenAsNamed)
 {
     for (const auto& [nombre, dispositivo, mostrado] :
-         {std::tuple{"COM1", "/dev/ttyS0", "COM1"},
-          {"com3", "/dev/ttyS2", "COM3"},
-          {"COM255", "/dev/ttyS254", "COM255"},
-          {"COM0", "COM0", "COM0"},
-          {"COM256", "COM256", "COM256"},
-          {"COM99999999999", "COM99999999999", "COM99999999999"},
-          {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/ttyUSB0"}}) {
+         {std::tuple("com3", "/dev/ttyS2", "COM3"), std::tuple("COM255", "/dev/ttyS254", "COM255"),
+          std::tuple("COM0", "COM0", "COM0"), std::tuple("COM256", "COM256", "COM256"),
+          std::tuple("COM99999999999", "COM99999999999", "COM99999999999")}) {
         const PuertoRadio p = ResolverPuerto(QString::fromLatin1(nombre));
         EXPECT_EQ(p.dispositivo, dispositivo);
         EXPECT_EQ(p.nombre, mostrado);
@@ -141,10 +120,6 @@ TEST(PortList, ComNamesThenStableNamesThenDevicesEachOnce)
                          QString(), QStringLiteral("/dev/ttyACM0")}),
         PuertosCOM() << QStringLiteral("/dev/serial/by-id/usb-A") << QStringLiteral("/dev/ttyUSB0")
                      << QStringLiteral("/dev/ttyACM0"));
-    ASSERT_EQ(PuertosCOM().size(), 16);
-    EXPECT_EQ(PuertosCOM().last(), "COM16");
-    for (const QString& extra : PuertosOfrecidos().mid(16))
-        EXPECT_TRUE(extra.startsWith(QLatin1String("/dev/"))) << extra.toStdString();
 }
 
 } // namespace
