@@ -11,12 +11,6 @@ namespace {
 
 class RobotTalk : public SimFixture {
 protected:
-    void startLinked()
-    {
-        start();
-        link(A, Robot2);
-    }
-
     // Sends a frame as the chat does and waits until it has left the modem.
     void sendFrame(const QByteArray& frame)
     {
@@ -51,10 +45,15 @@ protected:
     QList<DataFrame> m_frames;
 };
 
-TEST_F(RobotTalk, SaysItIsSimulatedThenQuotesEachLineCutToItsLimit)
+// Echoed files (and a chat line seen on the chat's screen) are tested end to
+// end in tests/transfer/ExtremoTest.cpp.
+TEST_F(RobotTalk, GreetsQuotesEachLineCutToItsLimitAndTellsTheSizeOfAFile)
 {
-    startLinked();
-    EXPECT_TRUE(nextChat().contains("N0CALL-2, a simulated station"));
+    start();
+    link(A, Robot2);
+    const QByteArray greeting = nextChat();
+    EXPECT_TRUE(greeting.contains("N0CALL-2, a simulated station")) << greeting.toStdString();
+    EXPECT_TRUE(greeting.endsWith("the size of every file.")) << "no echo promised";
     for (const QByteArray& text :
          {QByteArray("hello"), QByteArray("line one\r\nline two"), QByteArray("\xe9t\xe9")}) {
         sendFrame(BuildFrame(Marker::Chat, text));
@@ -62,30 +61,16 @@ TEST_F(RobotTalk, SaysItIsSimulatedThenQuotesEachLineCutToItsLimit)
     }
     sendFrame(BuildFrame(Marker::Chat, QByteArray(30000, 'w')));
     EXPECT_EQ(nextChat(), "You wrote: \"" + QByteArray(Robot::kMaxQuote, 'w') + "...\"");
-}
-
-// A file frame gets its size told, and nothing else. Echoed files (and a
-// chat line seen on the chat's screen) are tested end to end in
-// tests/transfer/ExtremoTest.cpp.
-TEST_F(RobotTalk, TellsTheSizeOfAFileFrame)
-{
-    startLinked();
-    next();
     sendFrame(BuildFrame(Marker::PlainFile, QByteArray(5000, '\xC0')));
     EXPECT_TRUE(nextChat().contains("5005 bytes"));
     sendFrame(BuildFrame(Marker::Chat, "next"));
-    EXPECT_EQ(nextChat(), "You wrote: \"next\"") << "and nothing else was sent";
-}
+    EXPECT_EQ(nextChat(), "You wrote: \"next\"") << "and nothing else was sent for the file";
 
-// Regression: after a framing error the robot ignores the stream until its
-// abort lands, then takes the next call afresh.
-TEST_F(RobotTalk, AbortsTheLinkOnAStreamThatIsNotFrames)
-{
-    startLinked();
+    // Regression: after a framing error the robot ignores the stream until
+    // its abort lands, then takes the next call afresh.
     host(A).data.write("hello with no header");
     ASSERT_TRUE(host(A).waitFor(QStringLiteral("DISCONNECTED")));
     link(A, Robot2);
-    next(); // the greeting of the first link
     EXPECT_TRUE(nextChat().contains("a simulated station")) << "a new greeting";
 }
 

@@ -33,10 +33,7 @@ public:
             for (qsizetype cr; (cr = m_pending.indexOf('\r')) >= 0; m_pending.remove(0, cr + 1))
                 lines.append(QString::fromLatin1(m_pending.left(cr)));
         });
-        QObject::connect(&data, &QTcpSocket::readyRead, [this] {
-            received += data.readAll();
-            ++dataReads;
-        });
+        QObject::connect(&data, &QTcpSocket::readyRead, [this] { received += data.readAll(); });
         QObject::connect(&kiss, &QTcpSocket::readyRead, [this] { kissReceived += kiss.readAll(); });
         command.connectToHost(QStringLiteral("127.0.0.1"), commandPort);
         data.connectToHost(QStringLiteral("127.0.0.1"), dataPort);
@@ -60,7 +57,6 @@ public:
     QTcpSocket command, data, kiss;
     QStringList lines; // command-port lines, without CR
     QByteArray received, kissReceived;
-    int dataReads = 0;
 
 private:
     QByteArray m_pending;
