@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Caso{"EmptyLines", "\r\r", {"", ""}, 0},
                       Caso{"TrailingBlankKept", "DISCONNECTED \r", {"DISCONNECTED "}, 0},
                       Caso{"OversizeLineDiscardedUpToItsCr", kLarga + "\rOK\r", {"OK"}, 0},
+                      Caso{"CrLfAfterOversizeLineEndsIt", kLarga + "\r\nOK\r", {"OK"}, 0},
                       Caso{"OversizeLineNeverBuffered", kLarga, {}, 0}));
 
 TEST(ConnectedLine, FieldsAsTheLinkRecordKeepsThem)
