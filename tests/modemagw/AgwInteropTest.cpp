@@ -3,7 +3,6 @@
 // bare host drives it, line by line and byte by byte, then with a station of
 // ours on each side.
 
-#include "AgwModem.h"
 #include "Anfitrion.h"
 #include "config/Ansi.h"
 
@@ -24,21 +23,6 @@ using test::ParDirewolf;
 namespace {
 
 const QString kConfRapida = QStringLiteral("FRACK 2\nRETRY 3\nEMAXFRAME 4");
-
-// A modem on its own free ports, in front of one TNC of the pair.
-std::unique_ptr<modem::AgwModem> Modem(quint16 agw, quint16 kissTnc = 0)
-{
-    modem::AgwConfig c;
-    c.commandPort = 0;
-    c.kiss = kissTnc != 0;
-    c.kissPort = 0;
-    c.agw = {QStringLiteral("127.0.0.1"), agw};
-    c.tncKiss = {QStringLiteral("127.0.0.1"), kissTnc};
-    auto m = std::make_unique<modem::AgwModem>(c);
-    QString error;
-    EXPECT_TRUE(m->listen(&error)) << error.toStdString();
-    return m;
-}
 
 QByteArray Azar(qsizetype n, quint32 semilla)
 {
@@ -75,8 +59,8 @@ TEST(AgwInterop, LinkChatFilesAbortAndAStationGoingOffTheAir)
     ParDirewolf par;
     QString error;
     ASSERT_TRUE(par.Arrancar(&error, true, kConfRapida)) << error.toStdString();
-    auto ma = Modem(par.agwA, par.puertoA);
-    auto mb = Modem(par.agwB, par.puertoB);
+    auto ma = test::ModemAgw(par.agwA, par.puertoA);
+    auto mb = test::ModemAgw(par.agwB, par.puertoB);
     Anfitrion a(ma->commandPort()), b(mb->commandPort());
     QTcpSocket kissDeA, kissDeB;
     QByteArray oidoB;
@@ -204,8 +188,8 @@ TEST(AgwInterop, TwoStationsChatAndSendAFileEachWay)
     ParDirewolf par;
     QString error;
     ASSERT_TRUE(par.Arrancar(&error, true, kConfRapida)) << error.toStdString();
-    auto ma = Modem(par.agwA, par.puertoA);
-    auto mb = Modem(par.agwB, par.puertoB);
+    auto ma = test::ModemAgw(par.agwA, par.puertoA);
+    auto mb = test::ModemAgw(par.agwB, par.puertoB);
     Puesto x("N0CALL-1", "N0CALL-2", *ma), y("N0CALL-2", "N0CALL-1", *mb);
     ASSERT_TRUE(Esperar([&] {
         return x.estacion->SocketsArriba() && y.estacion->SocketsArriba() && ma->tncUp() &&

@@ -2,7 +2,6 @@
 // cannot be made to do on demand: a TNC absent, lost, or sending garbage;
 // outstanding-frame counts late or stale; a host writing without end.
 
-#include "AgwModem.h"
 #include "AgwFrame.h"
 #include "AgwOptions.h"
 #include "Anfitrion.h"
@@ -100,18 +99,6 @@ private:
     agw::Reader m_lector;
 };
 
-std::unique_ptr<modem::AgwModem> Modem(quint16 agw)
-{
-    modem::AgwConfig c;
-    c.commandPort = 0;
-    c.kiss = false;
-    c.agw = {QStringLiteral("127.0.0.1"), agw};
-    auto m = std::make_unique<modem::AgwModem>(c);
-    QString error;
-    EXPECT_TRUE(m->listen(&error)) << error.toStdString();
-    return m;
-}
-
 const std::string kArriba = std::string("*** CONNECTED To Station N0CALL-2\r\0", 36);
 
 // A modem linked to N0CALL-2, who called it.
@@ -125,14 +112,14 @@ struct Enlazado : ::testing::Test {
         host.Marcar();
     }
     TncDePrueba tnc;
-    std::unique_ptr<modem::AgwModem> modem = Modem(tnc.puerto());
+    std::unique_ptr<modem::AgwModem> modem = test::ModemAgw(tnc.puerto());
     Anfitrion host{modem->commandPort()};
 };
 
 TEST(AgwModem, TncAbsentThenThereThenLostThenBack)
 {
     const quint16 puerto = test::PuertoLibre();
-    auto modem = Modem(puerto);
+    auto modem = test::ModemAgw(puerto);
     Anfitrion host(modem->commandPort());
     host.Decir("CONNECT N0CALL-1 N0CALL-2");
     ASSERT_TRUE(host.Oye("DISCONNECTED"));

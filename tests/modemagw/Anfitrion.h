@@ -1,8 +1,11 @@
 #pragma once
-// A host of a modem program for its tests: a command and a data client, the
-// lines and bytes each has received.
+// A host of kolt-modem-agw for its tests (a command and a data client, the
+// lines and bytes each has received), and the modem on free loopback ports.
 
+#include "AgwModem.h"
 #include "Esperar.h"
+
+#include <gtest/gtest.h>
 
 #include <QStringList>
 #include <QTcpSocket>
@@ -41,5 +44,21 @@ struct Anfitrion {
     QStringList lineas;
     qsizetype desde = 0;
 };
+
+// A modem in front of the TNC whose AGW port is `agw`, with a KISS port of
+// its own when `tncKiss` names the TNC's.
+inline std::unique_ptr<modem::AgwModem> ModemAgw(quint16 agw, quint16 tncKiss = 0)
+{
+    modem::AgwConfig c;
+    c.commandPort = 0;
+    c.kiss = tncKiss != 0;
+    c.kissPort = 0;
+    c.agw = {QStringLiteral("127.0.0.1"), agw};
+    c.tncKiss = {QStringLiteral("127.0.0.1"), tncKiss};
+    auto m = std::make_unique<modem::AgwModem>(c);
+    QString error;
+    EXPECT_TRUE(m->listen(&error)) << error.toStdString();
+    return m;
+}
 
 } // namespace kolt::test
