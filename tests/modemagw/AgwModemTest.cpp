@@ -171,7 +171,12 @@ TEST_F(Enlazado, BufferCountsWhatTheFarStationHasNotAcknowledged)
     test::Dejar(1200);
     EXPECT_EQ(host.Desde(), QStringList({"BUFFER 2"}));
 
-    // Data from anyone but the linked station is not delivered.
+    // A second caller is turned away and the link stays; data from anyone
+    // but the linked station is not delivered.
+    tnc.Informe('C', "N0CALL-9", "N0CALL-1", "*** CONNECTED To Station N0CALL-9\r");
+    ASSERT_TRUE(Esperar([&] { return tnc.Ultima('d') != nullptr; }));
+    EXPECT_EQ(tnc.Ultima('d')->callTo, "N0CALL-9");
+    tnc.Informe('d', "N0CALL-9", "N0CALL-1", "*** DISCONNECTED From Station N0CALL-9\r");
     tnc.Enviar(agw::Data("N0CALL-7", "N0CALL-1", "intruder"));
     tnc.Enviar(agw::Data("N0CALL-2", "N0CALL-1", "friend"));
     ASSERT_TRUE(Esperar([&] { return host.recibido == "friend"; }));
@@ -181,20 +186,6 @@ TEST_F(Enlazado, BufferCountsWhatTheFarStationHasNotAcknowledged)
     ASSERT_TRUE(host.Oye("DISCONNECTED"));
     test::Dejar(700);
     EXPECT_EQ(host.Desde(), QStringList({"BUFFER 2", "DISCONNECTED"}));
-}
-
-TEST_F(Enlazado, ASecondCallerIsTurnedAwayAndTheLinkStays)
-{
-    tnc.Informe('C', "N0CALL-9", "N0CALL-1", "*** CONNECTED To Station N0CALL-9\r");
-    ASSERT_TRUE(Esperar([&] { return tnc.Ultima('d') != nullptr; }));
-    EXPECT_EQ(tnc.Ultima('d')->callTo, "N0CALL-9");
-    tnc.Informe('d', "N0CALL-9", "N0CALL-1", "*** DISCONNECTED From Station N0CALL-9\r");
-    host.Decir("ABORT");
-    ASSERT_TRUE(host.Oye("OK"));
-    ASSERT_TRUE(Esperar([&] { return tnc.Ultima('d')->callTo == "N0CALL-2"; }));
-    EXPECT_EQ(host.Desde(), QStringList({"OK"})) << "down only when the TNC says so";
-    tnc.Informe('d', "N0CALL-2", "N0CALL-1", "*** DISCONNECTED From Station N0CALL-2\r");
-    EXPECT_TRUE(host.Oye("DISCONNECTED"));
 }
 
 TEST_F(Enlazado, AnOversizeFrameFromTheTncEndsTheLinkFirstThenTheConnection)
@@ -222,11 +213,24 @@ TEST_F(Enlazado, AHostWritingWithoutEndIsHeldBackByTcp)
     EXPECT_GT(host.datos.bytesToWrite(), 0);
 }
 
-TEST_F(Enlazado, ShutdownEndsTheLinkBeforeLettingGo)
+// ABORT, and a shutdown, end the link only when the TNC says it is down.
+TEST_F(Enlazado, AbortAndShutdownWaitForTheTnc)
 {
+    host.Decir("ABORT");
+    ASSERT_TRUE(host.Oye("OK"));
+    ASSERT_TRUE(Esperar([&] { return tnc.Ultima('d') != nullptr; }));
+    EXPECT_EQ(tnc.Ultima('d')->callTo, "N0CALL-2");
+    test::Dejar(200);
+    EXPECT_EQ(host.Desde(), QStringList({"OK"})) << "down only when the TNC says so";
+    tnc.Informe('d', "N0CALL-2", "N0CALL-1", "*** DISCONNECTED From Station N0CALL-2\r");
+    ASSERT_TRUE(host.Oye("DISCONNECTED"));
+
+    tnc.Informe('C', "N0CALL-2", "N0CALL-1", kArriba);
+    ASSERT_TRUE(host.Oye("CONNECTED N0CALL-2 N0CALL-1"));
+    const std::size_t antes = tnc.recibidas.size();
     bool hecho = false;
     modem->shutdown([&] { hecho = true; });
-    ASSERT_TRUE(Esperar([&] { return tnc.Ultima('d') != nullptr; }));
+    ASSERT_TRUE(Esperar([&] { return tnc.Tipos().find('d', antes) != std::string::npos; }));
     test::Dejar(200);
     EXPECT_FALSE(hecho);
     tnc.Informe('d', "N0CALL-2", "N0CALL-1", "*** DISCONNECTED From Station N0CALL-2\r");
