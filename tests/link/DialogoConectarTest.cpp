@@ -77,6 +77,13 @@ struct CasoComprobacion {
     std::optional<CampoConectar> falla;
 };
 
+void PrintTo(const CasoComprobacion& c, std::ostream* os)
+{
+    *os << c.modo;
+    for (const char* texto : c.textos)
+        *os << " [" << texto << ']';
+}
+
 class Comprobaciones : public DialogoConectarTest,
                        public ::testing::WithParamInterface<CasoComprobacion> {};
 
@@ -105,6 +112,14 @@ TEST_P(Comprobaciones, FirstFailingFieldInOrderAndNothingStoredOrSent)
     EXPECT_TRUE(m_modem.lineas().isEmpty());
 }
 
+std::string NombreComprobacion(const ::testing::TestParamInfo<CasoComprobacion>& info)
+{
+    const char* campos[] = {"HF", "FM", "SAT", "Via1", "Via2"};
+    const auto& falla = info.param.falla;
+    return std::string(info.param.modo) + "_" + (falla ? campos[int(*falla)] : "Valid") + "_" +
+           std::to_string(info.index);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Tabla, Comprobaciones,
     ::testing::Values(
@@ -118,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoComprobacion{"KOLTFM", {"x-", "N0CALL-3", "", "", ""}, std::nullopt},
         CasoComprobacion{"KOLTSAT", {"", "", "", "", ""}, CampoConectar::SAT},
         CasoComprobacion{"KOLTSAT", {"", "", "N0CALL-T", "bad", "bad"}, std::nullopt},
-        CasoComprobacion{"KOLTXX", {"", "", "", "", ""}, std::nullopt}));
+        CasoComprobacion{"KOLTXX", {"", "", "", "", ""}, std::nullopt}),
+    NombreComprobacion);
 
 // Every history moves to the front whatever the mode: slot 3 to the front,
 // a new value dropping slot 14; an empty value never enters a list, and an

@@ -110,6 +110,17 @@ struct CasoConectar {
     QStringList lineas;
 };
 
+std::string Nombre(const CasoConectar& c)
+{
+    return std::string(c.modo) + "_BW" + c.anchoBanda + (*c.via1 ? "_Via1" : "") +
+           (*c.via2 ? "_Via2" : "");
+}
+
+void PrintTo(const CasoConectar& c, std::ostream* os)
+{
+    *os << Nombre(c);
+}
+
 class Conectar : public EstacionTest, public ::testing::WithParamInterface<CasoConectar> {};
 
 TEST_P(Conectar, StartUpCommandsAndCallPerModeAndDigipeaters)
@@ -134,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasoConectar{"KOLTFM", "500", "", "", {"CONNECT N0CALL-1 FM1"}},
         CasoConectar{"KOLTFM", "2300", "D1", "", {"CONNECT N0CALL-1 FM1 VIA D1"}},
         CasoConectar{"KOLTFM", "2300", "D1", "D2", {"CONNECT N0CALL-1 FM1 VIA D1 D2"}},
-        CasoConectar{"KOLTFM", "2300", "", "D2", {"CONNECT N0CALL-1 FM1"}}));
+        CasoConectar{"KOLTFM", "2300", "", "D2", {"CONNECT N0CALL-1 FM1"}}),
+    [](const auto& info) { return Nombre(info.param); });
 
 // "WRONG" shows idle but keeps the own call; Stop waits for "DISCONNECTED".
 TEST_F(EstacionTest, WrongThenStopWhileConnecting)

@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Caso{"TrailingBlankKept", "DISCONNECTED \r", {"DISCONNECTED "}, 0},
                       Caso{"OversizeLineDiscardedUpToItsCr", kLarga + "\rOK\r", {"OK"}, 0},
                       Caso{"CrLfAfterOversizeLineEndsIt", kLarga + "\r\nOK\r", {"OK"}, 0},
-                      Caso{"OversizeLineNeverBuffered", kLarga, {}, 0}));
+                      Caso{"OversizeLineNeverBuffered", kLarga, {}, 0}),
+    [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST(ConnectedLine, FieldsAsTheLinkRecordKeepsThem)
 {

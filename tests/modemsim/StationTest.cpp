@@ -143,6 +143,13 @@ TEST_F(Station, AbortDropsWhatWaitsAndWhatFollowsAndAFloodAbortsTheLink)
 
 enum class Gone { CommandClosed, DataClosed, CommandReplaced };
 
+const char* const kGone[] = {"CommandClosed", "DataClosed", "CommandReplaced"};
+
+void PrintTo(Gone gone, std::ostream* os)
+{
+    *os << kGone[int(gone)];
+}
+
 class VanishedClient : public SimFixture, public ::testing::WithParamInterface<Gone> {};
 
 TEST_P(VanishedClient, EndsTheLinkAndTheStationServesItsNextHost)
@@ -178,8 +185,6 @@ TEST_P(VanishedClient, EndsTheLinkAndTheStationServesItsNextHost)
     host(A).data.write("2 ok");
     EXPECT_TRUE(Esperar([&] { return host(B).received.endsWith("2 ok"); }, kWaitMs));
 }
-
-const char* const kGone[] = {"CommandClosed", "DataClosed", "CommandReplaced"};
 
 INSTANTIATE_TEST_SUITE_P(Ways, VanishedClient,
                          ::testing::Values(Gone::CommandClosed, Gone::DataClosed,
