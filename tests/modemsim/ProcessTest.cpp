@@ -1,5 +1,5 @@
 // The real executable. Started with no arguments beside a "KOLT Chat.ini",
-// as the chat starts it, it is tested in tests/config/DialogoSetupModemTest.
+// as the chat starts it, it is tested in tests/config/DialogoSetupTest.
 
 #include "SimFixture.h"
 
