@@ -21,48 +21,28 @@ using test::ParDirewolf;
 
 namespace {
 
-QByteArray Azar(qsizetype n, quint32 semilla)
+using Puesto = test::EstacionDePrueba;
+
+// Says `texto` to `a`, and waits until `a` has acknowledged it.
+void Decir(Puesto& p, Puesto& a, const QString& texto)
 {
-    QByteArray b(n, Qt::Uninitialized);
-    QRandomGenerator g(semilla);
-    for (auto& c : b)
-        c = char(g.generate());
-    return b;
+    p->modelo().FijarTextoTransmision(texto);
+    p->canalDatos().EnviarTexto();
+    ASSERT_TRUE(Esperar([&] { return a->modelo().textoRecepcion().contains(texto); }, 15000));
+    ASSERT_TRUE(Esperar([&] { return p->transmision().bytesPendientes == 0; }, 15000));
 }
 
-// One operator's station in a folder of its own, on its modem's ports.
-struct Puesto {
-    Puesto(const char* propio, const char* destino, const modem::AgwModem& m)
-    {
-        estacion = test::NuevaEstacion(
-            dir.path(),
-            QStringLiteral("My Callsign=%1\r\nConnect With HF=%2\r\nHF TCP Port=%3\r\n"
-                           "KISS TCP Port=%4\r\nAutoDisconnect=0\r\n")
-                .arg(QLatin1String(propio), QLatin1String(destino))
-                .arg(m.commandPort())
-                .arg(m.kissPort()),
-            operador);
-        EXPECT_EQ(estacion->Iniciar(), link::Estacion::Arranque::Listo);
-    }
-    void Decir(const QString& texto)
-    {
-        estacion->modelo().FijarTextoTransmision(texto);
-        estacion->canalDatos().EnviarTexto();
-    }
-    void EnviarArchivo(const QString& nombre, const QByteArray& contenido)
-    {
-        QDir(dir.path()).mkdir(QStringLiteral("origen"));
-        operador.respuestas.push_back(test::Crear(dir.filePath("origen/" + nombre), contenido));
-        // Once the far station has the last line: a send waits for that.
-        ASSERT_TRUE(Esperar([&] { return estacion->transmision().bytesPendientes == 0; }, 15000));
-        estacion->archivos().AccionEnviarArchivo();
-    }
-    QString Pantalla() const { return estacion->modelo().textoRecepcion(); }
-
-    QTemporaryDir dir;
-    test::OperadorGuion operador;
-    std::unique_ptr<link::Estacion> estacion;
-};
+// Sends a file from a folder of its own; it arrives byte for byte.
+void EnviarArchivo(Puesto& de, Puesto& a, const QString& nombre, const QByteArray& contenido)
+{
+    QDir(de.carpeta()).mkdir(QStringLiteral("origen"));
+    de.operador.respuestas.push_back(test::Crear(de.carpeta() + "/origen/" + nombre, contenido));
+    de->archivos().AccionEnviarArchivo();
+    ASSERT_TRUE(Esperar([&] { return test::Leer(a.carpeta() + '/' + nombre) == contenido; }, 30000))
+        << de->modelo().textoRecepcion().toStdString();
+    ASSERT_TRUE(Esperar(
+        [&] { return de->modelo().textoRecepcion().contains("File sent successfully"); }, 15000));
+}
 
 TEST(AgwInterop, TwoStationsLinkChatSendAFileEachWayAndDisconnect)
 {
@@ -77,43 +57,32 @@ TEST(AgwInterop, TwoStationsLinkChatSendAFileEachWayAndDisconnect)
         << error.toStdString();
     auto ma = test::ModemAgw(par.agwA, par.puertoA);
     auto mb = test::ModemAgw(par.agwB, par.puertoB);
-    Puesto x("N0CALL-1", "N0CALL-2", *ma), y("N0CALL-2", "N0CALL-1", *mb);
-    ASSERT_TRUE(Esperar([&] {
-        return x.estacion->SocketsArriba() && y.estacion->SocketsArriba() && ma->tncUp() &&
-               mb->tncUp();
-    }));
+    const QString ajustes =
+        QStringLiteral("My Callsign=%1\r\nConnect With HF=%2\r\nAutoDisconnect=0\r\n");
+    Puesto x(ajustes.arg("N0CALL-1", "N0CALL-2"), ma->commandPort(), ma->kissPort());
+    Puesto y(ajustes.arg("N0CALL-2", "N0CALL-1"), mb->commandPort(), mb->kissPort());
+    ASSERT_TRUE(Esperar([&] { return x.Arriba() && y.Arriba() && ma->tncUp() && mb->tncUp(); }));
     test::Dejar(1500); // a TNC serves a new client up to a second late
 
-    x.estacion->Conectar();
-    ASSERT_TRUE(Esperar(
-        [&] { return x.estacion->enlace().enlazado && y.estacion->enlace().enlazado; }, 15000))
+    x->Conectar();
+    ASSERT_TRUE(Esperar([&] { return x->enlace().enlazado && y->enlace().enlazado; }, 15000))
         << par.Registro("a.log").toStdString();
-    x.Decir(QStringLiteral("Hello over the air"));
-    ASSERT_TRUE(Esperar([&] { return y.Pantalla().contains("Hello over the air"); }, 15000));
-    y.Decir(QStringLiteral("Loud and clear"));
-    ASSERT_TRUE(Esperar([&] { return x.Pantalla().contains("Loud and clear"); }, 15000));
+    Decir(x, y, QStringLiteral("Hello over the air"));
+    Decir(y, x, QStringLiteral("Loud and clear"));
 
     // A text that compresses one way, noise that does not the other way.
     QByteArray texto;
     while (texto.size() < 600)
         texto += "Fine business, the antenna is up again.\r\n";
-    const QByteArray ruido = Azar(200, 7);
-    x.EnviarArchivo("carta.txt", texto);
-    ASSERT_TRUE(Esperar([&] { return test::Leer(y.dir.filePath("carta.txt")) == texto; }, 30000))
-        << x.Pantalla().toStdString() << y.Pantalla().toStdString() << x.operador.avisos.size();
-    ASSERT_TRUE(Esperar([&] { return x.Pantalla().contains("File sent successfully"); }, 15000));
-    y.EnviarArchivo("ruido.bin", ruido);
-    ASSERT_TRUE(Esperar([&] { return test::Leer(x.dir.filePath("ruido.bin")) == ruido; }, 30000))
-        << x.Pantalla().toStdString();
-    ASSERT_TRUE(Esperar([&] { return y.Pantalla().contains("File sent successfully"); }, 15000));
-    for (const Puesto* p : {&x, &y})
-        EXPECT_TRUE(p->operador.avisos.empty());
+    QByteArray ruido(200, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(ruido.data()), 50);
+    EnviarArchivo(x, y, "carta.txt", texto);
+    EnviarArchivo(y, x, "ruido.bin", ruido);
+    EXPECT_TRUE(x.operador.avisos.empty() && y.operador.avisos.empty());
 
     // Stop on one side ends the link on both, once the TNCs agree.
-    ASSERT_TRUE(Esperar([&] { return y.estacion->transmision().bytesPendientes == 0; }, 15000));
-    x.estacion->Abortar();
-    EXPECT_TRUE(Esperar(
-        [&] { return !x.estacion->enlace().enlazado && !y.estacion->enlace().enlazado; }, 30000));
+    x->Abortar();
+    EXPECT_TRUE(Esperar([&] { return !x->enlace().enlazado && !y->enlace().enlazado; }, 30000));
 }
 
 } // namespace
