@@ -12,9 +12,8 @@ namespace kolt::test {
 inline std::unique_ptr<modem::AgwModem> ModemAgw(quint16 agw, quint16 tncKiss = 0)
 {
     modem::AgwConfig c;
-    c.commandPort = 0;
+    c.commandPort = c.kissPort = 0; // free ports
     c.kiss = tncKiss != 0;
-    c.kissPort = 0;
     c.agw = {QStringLiteral("127.0.0.1"), agw};
     c.tncKiss = {QStringLiteral("127.0.0.1"), tncKiss};
     auto m = std::make_unique<modem::AgwModem>(c);
