@@ -15,10 +15,7 @@ TEST(AgwFrame, FramesTheModemSendsHaveTheLayoutATncReads)
 {
     const std::string calls = "4e3043414c4c2d310000"
                               "4e3043414c4c2d320000"; // N0CALL-1, N0CALL-2
-    const struct {
-        Frame frame;
-        std::string hex;
-    } rows[] = {
+    const std::pair<Frame, std::string> rows[] = {
         {Register("N0CALL-1"),
          "00000000580000004e3043414c4c2d310000" + std::string(20, '0') + "0000000000000000"},
         {Data("N0CALL-1", "N0CALL-2", "hi"),
@@ -27,9 +24,9 @@ TEST(AgwFrame, FramesTheModemSendsHaveTheLayoutATncReads)
          "0000000076000000" + calls + "0b00000000000000" + "01" + "4e3043414c4c2d330000"},
         {AskOutstanding("N0CALL-1", "N0CALL-2"), "0000000059000000" + calls + "0000000000000000"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(QByteArray::fromStdString(Encode(row.frame)).toHex().toStdString(), row.hex)
-            << row.frame.kind;
+    for (const auto& [frame, hex] : rows)
+        EXPECT_EQ(QByteArray::fromStdString(Encode(frame)).toHex().toStdString(), hex)
+            << frame.kind;
 }
 
 TEST(AgwFrame, AStreamReadsTheSameAtEveryCutAndReportsReadBack)

@@ -1,15 +1,12 @@
-// kolt-modem-agw over two real soft TNCs joined by an audio channel (the
-// Direwolf pair of the interop rig), with short retry settings, a station of
-// ours on each side: link, chat, a file each way and the end of the link.
-// What a TNC cannot be made to do on demand is AgwModemTest's.
+// kolt-modem-agw over the interop rig's two Direwolf TNCs (short retry
+// settings), a station of ours on each side: link, chat, a file each way and
+// the end of the link. What a TNC cannot be made to do on demand is AgwModemTest's.
 
 #include "Anfitrion.h"
 #include "config/Ansi.h"
 
-#include "Esperar.h"
 #include "EstacionDePrueba.h"
 #include "ParDirewolf.h"
-#include "QtImprimir.h"
 #include "transfer/EstacionEnlazada.h"
 
 #include <QRandomGenerator>

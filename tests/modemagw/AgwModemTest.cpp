@@ -2,12 +2,10 @@
 // cannot be made to do on demand: a TNC absent, lost, or sending garbage;
 // outstanding-frame counts late or stale; a host writing without end.
 
-#include "AgwFrame.h"
 #include "AgwOptions.h"
 #include "Anfitrion.h"
 
 #include "EstacionDePrueba.h"
-#include "QtImprimir.h"
 #include "transfer/EstacionEnlazada.h"
 
 #include <QTcpServer>
@@ -31,9 +29,9 @@ struct Anfitrion {
         oido += comandos.readAll();
         return QString::fromLatin1(oido).split(u'\r', Qt::SkipEmptyParts).mid(desde);
     }
-    bool Oye(const QString& linea, int ms = 5000)
+    bool Oye(const QString& linea)
     {
-        return Esperar([&] { return Lineas().contains(linea); }, ms);
+        return Esperar([&] { return Lineas().contains(linea); });
     }
     void Marcar() { desde += Lineas().size(); }
 
