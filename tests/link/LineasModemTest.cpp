@@ -72,7 +72,6 @@ TEST(ConnectedLine, FieldsAsTheLinkRecordKeepsThem)
 {
     using Campos = std::vector<std::string>;
     const std::pair<std::string, Campos> casos[] = {
-        {"CONNECTED N0CALL-1 N0CALL-2 VIA N0CALL-3", {"N0CALL-1", "N0CALL-2", "N0CALL-3", ""}},
         {"CONNECTED K1 K2 VIA K3 NARROW", {"K1", "K2", "K3", ""}},
         {"CONNECTED K1 K2 VIA K3 K4 WIDE", {"K1", "K2", "K3", "K4"}},
         {"CONNECTED K1 K2", {"K1", "K2", "", ""}}};
