@@ -38,13 +38,13 @@ std::vector<StreamCase> HandBuiltStreams()
     std::vector<StreamCase> cases;
     auto add = [&](std::string name, const W& w, S expected, std::string output = {},
                    std::size_t limit = kDefaultOutputLimit) {
-        cases.push_back({std::move(name), w.Finish(), expected, std::move(output), limit});
+        cases.push_back({std::move(name), w.bytes, expected, std::move(output), limit});
     };
     add("EmptyInput", W(), S::Truncated);
     add("StoredNlenNotChecked", W().Stored(true, "abc", 0x1234), S::Ok, "abc");
-    add("StoredLenPastEnd",
-        W().Header(true, kStoredBlock).Align().Bits(10, 16).Bits(~10u, 16).Bytes("abc"),
-        S::Truncated);
+    W lenPastEnd = W().Stored(true, "abc", 0xFFF5);
+    lenPastEnd.bytes[1] = 10; // LEN 10, 3 bytes follow
+    add("StoredLenPastEnd", lenPastEnd, S::Truncated);
     add("StoredOverLimit", W().Stored(true, "abc", 0xFFFC), S::OutputLimit, {}, 2);
     add("StoredAtLimit", W().Stored(true, "abc", 0xFFFC), S::Ok, "abc", 3);
     add("ReservedAfterStored",
@@ -68,7 +68,7 @@ std::vector<StreamCase> HandBuiltStreams()
     // distance reads as zeros (distance 1, before the start), but the fault is the cut.
     add("FixedCutAfterLength", W().Fixed(true).Sym(280).Bits(0, 4), S::Truncated);
     add("NonFinalBlockThenNothing", W().Fixed(false).Lit("abc").End(), S::Truncated);
-    add("TrailingBytesIgnored", W().Fixed(true).Lit("abc").End().Align().Bytes("garbage"), S::Ok,
+    add("TrailingBytesIgnored", W().Fixed(true).Lit("abc").End().Stored(true, "garbage", 0), S::Ok,
         "abc");
 
     // The same faults with plenty of stream on both sides, where the
@@ -83,18 +83,14 @@ std::vector<StreamCase> HandBuiltStreams()
     add("LongStreamFarthestValidMatch", W().Fixed(true).Lit(pad).Match(258, 100).Lit(pad).End(),
         S::Ok, pad + (pad + pad + pad).substr(0, 258) + pad);
 
-    // 1 + 258 * 7937 = 2,047,747 bytes, then 253 more (exactly the limit) or 254.
-    for (unsigned last : {253u, 254u}) {
-        W w;
-        w.Fixed(true).Lit("a");
-        for (int i = 0; i < 7937; ++i)
-            w.Match(258, 1);
-        w.Match(last, 1).End();
-        if (last == 253)
-            add("RunToTheLimit", w, S::Ok, std::string(kDefaultOutputLimit, 'a'));
-        else
-            add("RunPastTheLimit", w, S::OutputLimit);
-    }
+    // 1 + 258 * 38 + 195 = 10,000 bytes: the buffer grows from its first
+    // 4,096 bytes, by doubling, up to the limit and no further.
+    W run = W().Fixed(true).Lit("a");
+    for (int i = 0; i < 38; ++i)
+        run.Match(258, 1);
+    run.Match(195, 1).End();
+    add("RunToTheLimit", run, S::Ok, std::string(10'000, 'a'), 10'000);
+    add("RunPastTheLimit", run, S::OutputLimit, {}, 9'999);
 
     // One distance code: one bit, one codeword unused (RFC 1951 3.2.7).
     const auto oneDistanceCode = [] {
@@ -150,6 +146,15 @@ std::vector<StreamCase> HandBuiltStreams()
     for (int i = 0; i < 3; ++i)
         pastEnd.Code(1, 1).Bits(127, 7);
     add("DynamicRepeatPastEnd", pastEnd.Bits(0, 16), S::BadCodeLengths);
+    // Code-length code: 1, 16, 17 and 18 of two bits (HCLEN 18). 'a' and end
+    // of block of one bit, and three zero distance lengths in a repeat that
+    // ends exactly at HLIT + HDIST.
+    W exact = W().Header(true, kDynamicBlock).Bits(0, 5).Bits(2, 5).Bits(14, 4);
+    exact.Bits(2 | 2 << 3 | 2 << 6, 9).Bits(0, 42).Bits(2, 3);
+    exact.Code(3, 2).Bits(97 - 11, 7).Code(0, 2);                   // zeros up to 'a', then 1
+    exact.Code(3, 2).Bits(127, 7).Code(3, 2).Bits(9, 7).Code(0, 2); // 138 + 20 zeros, then 1
+    add("DynamicRepeatEndsAtTheLastLength", exact.Code(2, 2).Bits(0, 3).Code(0, 1).Code(1, 1),
+        S::Ok, "a");
     return cases;
 }
 
@@ -174,46 +179,41 @@ TEST_P(HandBuiltStream, VerdictAndTheInOutContract)
 INSTANTIATE_TEST_SUITE_P(Streams, HandBuiltStream, ::testing::ValuesIn(HandBuiltStreams()),
                          [](const auto& info) { return info.param.name; });
 
-// Every proper prefix of a well-formed stream is refused, without reading
-// past its end; this walks stored, fixed and dynamic blocks.
-TEST(Inflate, EveryPrefixOfAStreamIsRefused)
+// Streams from zlib (its levels, fixed codes only, full flushes that end a
+// block every so many bytes and add empty stored blocks) and ours are
+// decoded; every proper prefix of the small ones is refused, without
+// reading past its end.
+TEST(Inflate, DecodesZlibStreamsAndRefusesEveryPrefix)
 {
-    Bytes input = PseudoText(2000, 1);
-    Append(input, RandomBytes(300, 2));
-    for (const Bytes& stream : {ZlibDeflate(input, 6, Z_DEFAULT_STRATEGY, 1000),
-                                ZlibDeflate(input, 6, Z_FIXED), Deflate(input, 5)}) {
+    const Bytes large = Mixed();
+    Bytes small = PseudoText(2000, 1);
+    const Bytes noise = RandomBytes(300, 2);
+    small.insert(small.end(), noise.begin(), noise.end());
+    const struct {
+        const Bytes& input;
+        int level, strategy; // level -1: ours
+        std::size_t flushEvery;
+    } cases[] = {{large, 1, Z_DEFAULT_STRATEGY, 0},
+                 {large, 9, Z_DEFAULT_STRATEGY, 0},
+                 {large, 1, Z_FIXED, 7'000},
+                 {small, 6, Z_DEFAULT_STRATEGY, 1000},
+                 {small, 6, Z_FIXED, 0},
+                 {small, -1, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.input.size() << " bytes, level " << c.level << ", strategy " << c.strategy
+                     << ", full flush every " << c.flushEvery);
+        const Bytes stream = c.level < 0 ? Deflate(c.input, 5)
+                                         : ZlibDeflate(c.input, c.level, c.strategy, c.flushEvery);
         Bytes out;
         ASSERT_EQ(Inflate(stream, out, 1 << 20), InflateStatus::Ok);
-        ASSERT_EQ(out, input);
-        for (std::size_t len = 0; len < stream.size(); ++len) {
+        ASSERT_TRUE(out == c.input);
+        for (std::size_t len = 0; &c.input == &small && len < stream.size(); ++len) {
             Bytes prefix(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(len));
             const Bytes kept = prefix;
             EXPECT_NE(cCompresion::Descomprimir(prefix, 1000, false), InflateStatus::Ok) << len;
             EXPECT_EQ(prefix, kept) << len;
         }
-    }
-}
-
-// Streams from zlib: its levels, fixed codes only, and full flushes, which
-// end a block every so many bytes and add empty stored blocks, so that
-// stored, fixed and dynamic blocks follow one another.
-TEST(Inflate, DecodesZlibStreams)
-{
-    Bytes input = PseudoText(120'000, 3);
-    Append(input, RandomBytes(30'000, 4));
-    Append(input, Bytes(5'000, 'x'));
-    const struct {
-        int level, strategy;
-        std::size_t flushEvery;
-    } cases[] = {{1, Z_DEFAULT_STRATEGY, 0},      {6, Z_DEFAULT_STRATEGY, 0},
-                 {9, Z_DEFAULT_STRATEGY, 0},      {6, Z_FIXED, 0},
-                 {6, Z_DEFAULT_STRATEGY, 20'000}, {1, Z_FIXED, 7'000}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "level " << c.level << ", strategy " << c.strategy
-                                          << ", full flush every " << c.flushEvery);
-        Bytes bytes = ZlibDeflate(input, c.level, c.strategy, c.flushEvery);
-        EXPECT_EQ(cCompresion::Descomprimir(bytes, 1000, false), InflateStatus::Ok);
-        EXPECT_TRUE(bytes == input);
     }
 }
 

@@ -1,6 +1,5 @@
-// Names on both ends of a transfer and the throughput figure. (Separators,
-// "..", drive letters, control characters, empty and taken names are sent by
-// a station in ArchivosTest.)
+// Names on both ends of a transfer and the throughput figure. (What the
+// receive screen says of an unsafe, empty or taken name: ArchivosTest.)
 
 #include "transfer/NombresArchivo.h"
 #include "transfer/TransferenciaArchivos.h"
@@ -13,30 +12,34 @@ using namespace kolt::transfer;
 
 namespace {
 
-struct Par {
-    const char16_t* recibido;
-    const char16_t* seguro;
-};
-
-class Seguro : public ::testing::TestWithParam<Par> {};
-
-TEST_P(Seguro, ReceivedNameBecomesOnePlainName)
+TEST(NombreSeguro, ReceivedNameBecomesOnePlainName)
 {
-    const QString s = NombreSeguro(QString::fromUtf16(GetParam().recibido));
-    EXPECT_EQ(s, QString::fromUtf16(GetParam().seguro));
-    EXPECT_EQ(NombreSeguro(s), s) << "a safe name stays as it is";
+    const struct {
+        const char16_t* recibido;
+        const char16_t* seguro;
+    } pares[] = {{u"my.backup.tar.gz", u"my.backup.tar.gz"},
+                 {u"\u00e1rbol \u00f1and\u00fa.txt", u"\u00e1rbol \u00f1and\u00fa.txt"},
+                 {u"..", u"__"},
+                 {u".", u"_"},
+                 {u".bashrc", u"_bashrc"},
+                 {u"a<b>c:d\"e|f?g*h", u"a_b_c_d_e_f_g_h"},
+                 {u"../a/b\\c", u"___a_b_c"},
+                 {u"name. ", u"name__"},
+                 {u"   ", u"___"},
+                 {u"CON", u"_CON"},
+                 {u"nul.txt", u"_nul.txt"},
+                 {u"Com1.log", u"_Com1.log"},
+                 {u"console.txt", u"console.txt"},
+                 {u"COM10", u"COM10"},
+                 {u"x\u0085y", u"x_y"},
+                 {u"a\x7F.txt", u"a_.txt"},
+                 {u"ok\xD800.txt", u"ok_.txt"}};
+    for (const auto& p : pares) {
+        const QString s = NombreSeguro(QString::fromUtf16(p.recibido));
+        EXPECT_EQ(s, QString::fromUtf16(p.seguro)) << QString::fromUtf16(p.recibido).toStdString();
+        EXPECT_EQ(NombreSeguro(s), s) << "a safe name stays as it is";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tabla, Seguro,
-    ::testing::Values(Par{u"my.backup.tar.gz", u"my.backup.tar.gz"},
-                      Par{u"\u00e1rbol \u00f1and\u00fa.txt", u"\u00e1rbol \u00f1and\u00fa.txt"},
-                      Par{u"..", u"__"}, Par{u".", u"_"}, Par{u".bashrc", u"_bashrc"},
-                      Par{u"a<b>c:d\"e|f?g*h", u"a_b_c_d_e_f_g_h"}, Par{u"name. ", u"name__"},
-                      Par{u"   ", u"___"}, Par{u"CON", u"_CON"}, Par{u"nul.txt", u"_nul.txt"},
-                      Par{u"Com1.log", u"_Com1.log"}, Par{u"console.txt", u"console.txt"},
-                      Par{u"COM10", u"COM10"}, Par{u"x\u0085y", u"x_y"},
-                      Par{u"ok\xD800.txt", u"ok_.txt"}));
 
 TEST(NombreSeguro, LongNameIsCutKeepingItsExtension)
 {
