@@ -24,31 +24,6 @@
 
 namespace kolt::test {
 
-// A scripted operator who may be interrupted while the file picker is open.
-struct OperadorLento : OperadorGuion {
-    QString ElegirArchivo(const QString& carpeta, const QString& titulo) override
-    {
-        if (mientrasElige) mientrasElige();
-        return OperadorGuion::ElegirArchivo(carpeta, titulo);
-    }
-    std::function<void()> mientrasElige;
-};
-
-// A station of its own in `carpeta`, with the settings of `ini` (under
-// [Setup], a later section allowed), not started yet.
-inline std::unique_ptr<link::Estacion> NuevaEstacion(const QString& carpeta, const QString& ini,
-                                                     link::Operador& operador)
-{
-    QFile f(QDir(carpeta).filePath("KOLT Chat.ini"));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\n" + ini).toUtf8());
-    f.close();
-    link::Estacion::Entorno e;
-    e.carpetaPrograma = e.carpetaAjustes = e.escritorio = carpeta;
-    e.operador = &operador;
-    return std::make_unique<link::Estacion>(e);
-}
-
 inline QString Crear(const QString& ruta, const QByteArray& contenido)
 {
     QFile f(ruta);
@@ -65,18 +40,31 @@ inline QByteArray Leer(const QString& ruta)
 
 class EstacionEnlazada : public ::testing::Test {
 protected:
+    // A scripted operator who may be interrupted while the file picker is open.
+    struct OperadorLento : OperadorGuion {
+        QString ElegirArchivo(const QString& carpeta, const QString& titulo) override
+        {
+            if (mientrasElige) mientrasElige();
+            return OperadorGuion::ElegirArchivo(carpeta, titulo);
+        }
+        std::function<void()> mientrasElige;
+    };
+
     void SetUp() override
     {
         config::FijarPaginaDelSistema(1252);
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_modem.puerto(), 0);
-        ASSERT_TRUE(QDir(m_dir.path()).mkdir("origen") && QDir(m_dir.path()).mkdir("descargas"));
-        m_estacion = NuevaEstacion(m_dir.path(),
-                                   QStringLiteral("HF TCP Port=%1\r\n[Path]\r\nDownload Folder=%2"
-                                                  "\r\nLoad Path File=%3\r\n")
-                                       .arg(m_modem.puerto())
-                                       .arg(Descargas(), Origen()),
-                                   m_operador);
+        const QDir dir(m_dir.path());
+        ASSERT_TRUE(dir.mkdir("origen") && dir.mkdir("descargas"));
+        Crear(dir.filePath("KOLT Chat.ini"),
+              QStringLiteral("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\nHF TCP Port=%1\r\n[Path]\r\n"
+                             "Download Folder=%2\r\nLoad Path File=%3\r\n")
+                  .arg(m_modem.puerto())
+                  .arg(Descargas(), Origen())
+                  .toUtf8());
+        link::Estacion::Entorno e;
+        e.carpetaPrograma = e.carpetaAjustes = e.escritorio = m_dir.path();
+        e.operador = &m_operador;
+        m_estacion = std::make_unique<link::Estacion>(e);
         m_estacion->archivos().FijarReloj([this] { return m_ms += m_paso; });
         ASSERT_EQ(m_estacion->Iniciar(), link::Estacion::Arranque::Listo);
         ASSERT_TRUE(Esperar([&] { return m_modem.lineas().contains("CHAT ON"); }));
@@ -95,7 +83,6 @@ protected:
 
     QString Origen() const { return QDir(m_dir.path()).filePath("origen"); }
     QString Descargas() const { return QDir(m_dir.path()).filePath("descargas"); }
-
     QString Pantalla() const { return m_estacion->modelo().textoRecepcion().mid(m_inicio); }
     // Which of Send, Send File, Clear and the progress bar are on.
     QString Controles() const

@@ -4,6 +4,7 @@
 
 #include "ui/frmKoltChat.h"
 
+#include "EstacionDePrueba.h"
 #include "EstacionEnlazada.h"
 
 #include <QAction>
@@ -18,13 +19,10 @@ namespace {
 
 TEST(VentanaArchivos, SendFileItemSendsThePickedFile)
 {
-    QTemporaryDir dir;
     test::ModemDePrueba modem;
-    test::OperadorGuion operador;
-    const auto estacion = test::NuevaEstacion(
-        dir.path(), QStringLiteral("HF TCP Port=%1\r\n").arg(modem.puerto()), operador);
+    test::EstacionDePrueba estacion(QString(), modem.puerto());
+    ASSERT_TRUE(estacion.listo);
     ui::frmKoltChat ventana(*estacion);
-    ASSERT_EQ(estacion->Iniciar(), link::Estacion::Arranque::Listo);
     ventana.show();
     ASSERT_TRUE(Esperar([&] { return modem.lineas().contains("CHAT ON"); }));
     estacion->Conectar();
@@ -32,10 +30,11 @@ TEST(VentanaArchivos, SendFileItemSendsThePickedFile)
     QAction* enviar = ventana.accion("mnuSendFile");
     ASSERT_TRUE(Esperar([&] { return enviar->isEnabled(); }));
 
-    operador.respuestas.push_back(test::Crear(QDir(dir.path()).filePath("log.txt"), "73"));
+    estacion.operador.respuestas.push_back(
+        test::Crear(QDir(estacion.carpeta()).filePath("log.txt"), "73"));
     enviar->trigger();
 
-    EXPECT_EQ(operador.titulosPedidos, QStringList{"Select file"});
+    EXPECT_EQ(estacion.operador.titulosPedidos, QStringList{"Select file"});
     ASSERT_TRUE(Esperar([&] { return !modem.datosRecibidos().isEmpty(); }));
     EXPECT_TRUE(
         QRegularExpression("^\\d+#").match(QString::fromLatin1(modem.datosRecibidos())).hasMatch());
