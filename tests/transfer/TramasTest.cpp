@@ -101,7 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"LetterBeforeMarker", "12ab 34", {E(ErrorTrama::NoEsDigito)}},
         Caso{"OneAboveTheLargest", "2048001 x", {E(ErrorTrama::LongitudExcesiva)}},
         Caso{"EightDigitsEvenIfSmall", "00000001 x", {E(ErrorTrama::LongitudExcesiva)}},
-        Caso{"HugeLength", "99999999999999999999 x", {E(ErrorTrama::LongitudExcesiva)}},
         Caso{"GoodFrameThenGarbageThenNothingMore",
              "1 xZ2 ab",
              {"I 1+2", "C:x", "F 1+2", E(ErrorTrama::NoEsDigito)}},
