@@ -38,6 +38,19 @@ inline QByteArray Leer(const QString& ruta)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// A station of its own in `carpeta`, with the settings of `ini` (under
+// [Setup], a later section allowed), not started yet.
+inline std::unique_ptr<link::Estacion> NuevaEstacion(const QString& carpeta, const QString& ini,
+                                                     link::Operador& operador)
+{
+    Crear(QDir(carpeta).filePath("KOLT Chat.ini"),
+          ("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\n" + ini).toUtf8());
+    link::Estacion::Entorno e;
+    e.carpetaPrograma = e.carpetaAjustes = e.escritorio = carpeta;
+    e.operador = &operador;
+    return std::make_unique<link::Estacion>(e);
+}
+
 class EstacionEnlazada : public ::testing::Test {
 protected:
     // A scripted operator who may be interrupted while the file picker is open.
@@ -55,16 +68,12 @@ protected:
         config::FijarPaginaDelSistema(1252);
         const QDir dir(m_dir.path());
         ASSERT_TRUE(dir.mkdir("origen") && dir.mkdir("descargas"));
-        Crear(dir.filePath("KOLT Chat.ini"),
-              QStringLiteral("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\nHF TCP Port=%1\r\n[Path]\r\n"
-                             "Download Folder=%2\r\nLoad Path File=%3\r\n")
-                  .arg(m_modem.puerto())
-                  .arg(Descargas(), Origen())
-                  .toUtf8());
-        link::Estacion::Entorno e;
-        e.carpetaPrograma = e.carpetaAjustes = e.escritorio = m_dir.path();
-        e.operador = &m_operador;
-        m_estacion = std::make_unique<link::Estacion>(e);
+        m_estacion = NuevaEstacion(m_dir.path(),
+                                   QStringLiteral("HF TCP Port=%1\r\n[Path]\r\nDownload Folder=%2"
+                                                  "\r\nLoad Path File=%3\r\n")
+                                       .arg(m_modem.puerto())
+                                       .arg(Descargas(), Origen()),
+                                   m_operador);
         m_estacion->archivos().FijarReloj([this] { return m_ms += m_paso; });
         ASSERT_EQ(m_estacion->Iniciar(), link::Estacion::Arranque::Listo);
         ASSERT_TRUE(Esperar([&] { return m_modem.lineas().contains("CHAT ON"); }));

@@ -19,17 +19,13 @@ namespace {
 struct Puesto {
     Puesto(const QString& indicativo, const QString& destino, modemsim::PortStation& modem)
     {
-        test::Crear(QDir(dir.path()).filePath("KOLT Chat.ini"),
-                    QStringLiteral("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\nMy Callsign=%1\r\n"
-                                   "Connect With HF=%2\r\nHF TCP Port=%3\r\nKISS TCP Port=%4\r\n")
-                        .arg(indicativo, destino)
-                        .arg(modem.commandPort())
-                        .arg(modem.kissPort())
-                        .toUtf8());
-        link::Estacion::Entorno e;
-        e.carpetaPrograma = e.carpetaAjustes = e.escritorio = dir.path();
-        e.operador = &operador;
-        estacion = std::make_unique<link::Estacion>(e);
+        estacion = test::NuevaEstacion(dir.path(),
+                                       QStringLiteral("My Callsign=%1\r\nConnect With HF=%2\r\n"
+                                                      "HF TCP Port=%3\r\nKISS TCP Port=%4\r\n")
+                                           .arg(indicativo, destino)
+                                           .arg(modem.commandPort())
+                                           .arg(modem.kissPort()),
+                                       operador);
         EXPECT_EQ(estacion->Iniciar(), link::Estacion::Arranque::Listo);
         EXPECT_TRUE(Esperar([&] { return estacion->SocketsArriba() && modem.onAir(); }));
     }
