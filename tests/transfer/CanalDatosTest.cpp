@@ -6,13 +6,13 @@
 #include "config/Ansi.h"
 #include "transfer/deflate/Compresion.h"
 
+#include "EstacionDePrueba.h"
 #include "EstacionEnlazada.h"
 #include "ModemDePrueba.h"
 
 #include <QRegularExpression>
 
 #include <csignal>
-#include <functional>
 #include <sys/resource.h>
 
 using namespace kolt;
@@ -37,28 +37,14 @@ QByteArray Comprimir(const QByteArray& b)
 // transfer's clock is m_ms.
 class CanalDatosTest : public ::testing::Test {
 protected:
-    // A scripted operator who may be interrupted while the file picker is open.
-    struct OperadorLento : test::OperadorGuion {
-        QString ElegirArchivo(const QString& carpeta, const QString& titulo) override
-        {
-            if (mientrasElige) mientrasElige();
-            return OperadorGuion::ElegirArchivo(carpeta, titulo);
-        }
-        std::function<void()> mientrasElige;
-    };
-
     void SetUp() override
     {
         config::FijarPaginaDelSistema(1252);
-        ASSERT_TRUE(QDir(m_dir.path()).mkdir("origen") && QDir(m_dir.path()).mkdir("descargas"));
-        m_estacion = test::NuevaEstacion(m_dir.path(),
-                                         QStringLiteral("HF TCP Port=%1\r\n[Path]\r\nDownload "
-                                                        "Folder=%2\r\nLoad Path File=%3\r\n")
-                                             .arg(m_modem.puerto())
-                                             .arg(Descargas(), Origen()),
-                                         m_operador);
-        m_estacion->archivos().FijarReloj([this] { return m_ms; });
-        ASSERT_EQ(m_estacion->Iniciar(), link::Estacion::Arranque::Listo);
+        ASSERT_TRUE(e.listo && QDir(e.carpeta()).mkdir("origen") &&
+                    QDir(e.carpeta()).mkdir("descargas"));
+        e->config().downloadFolder = Descargas();
+        e->config().loadPathFile = Origen();
+        e->archivos().FijarReloj([this] { return m_ms; });
         ASSERT_TRUE(Esperar([&] { return m_modem.lineas().contains("CHAT ON"); }));
         Enlazar();
     }
@@ -66,20 +52,20 @@ protected:
     // The call placed and answered; the screen is read from here on.
     void Enlazar()
     {
-        m_estacion->Conectar();
+        e->Conectar();
         m_modem.Enviar("CONNECTED N0CALL-1 N0CALL-2\r");
-        ASSERT_TRUE(Esperar([&] { return m_estacion->enlace().enlazado; }));
+        ASSERT_TRUE(Esperar([&] { return e->enlace().enlazado; }));
         m_modem.Olvidar();
-        m_inicio = m_estacion->modelo().textoRecepcion().size();
+        m_inicio = e->modelo().textoRecepcion().size();
     }
 
-    QString Origen() const { return QDir(m_dir.path()).filePath("origen"); }
-    QString Descargas() const { return QDir(m_dir.path()).filePath("descargas"); }
-    QString Pantalla() const { return m_estacion->modelo().textoRecepcion().mid(m_inicio); }
+    QString Origen() const { return QDir(e.carpeta()).filePath("origen"); }
+    QString Descargas() const { return QDir(e.carpeta()).filePath("descargas"); }
+    QString Pantalla() { return e->modelo().textoRecepcion().mid(m_inicio); }
     // Which of Send, Send File, Clear and the progress bar are on.
-    QString Controles() const
+    QString Controles()
     {
-        const link::ModeloVentana& m = m_estacion->modelo();
+        const link::ModeloVentana& m = e->modelo();
         QStringList on;
         if (m.control(link::Control::cmdEnviar).visible) on << "Send";
         if (m.control(link::Control::mnuSendFile).enabled) on << "SendFile";
@@ -87,15 +73,14 @@ protected:
         if (m.control(link::Control::ProgressBar).visible) on << "Progress";
         return on.join(' ');
     }
-    EstadoPanel Bytes() const { return m_estacion->modelo().panel(link::Panel::Bytes); }
-    int Progreso() const { return m_estacion->modelo().progreso(); }
-    transfer::EstadoTransmision& Tx() { return m_estacion->transmision(); }
-    void Modem(const QString& linea) { m_estacion->ProcesarComando(linea); }
-    void Recibir(const QByteArray& bloque) { m_estacion->canalDatos().RecibirDatos(bloque); }
+    EstadoPanel Bytes() { return e->modelo().panel(link::Panel::Bytes); }
+    int Progreso() { return e->modelo().progreso(); }
+    void Modem(const QString& linea) { e->ProcesarComando(linea); }
+    void Recibir(const QByteArray& bloque) { e->canalDatos().RecibirDatos(bloque); }
     void Decir(const QString& texto)
     {
-        m_estacion->modelo().FijarTextoTransmision(texto);
-        m_estacion->canalDatos().EnviarTexto();
+        e->modelo().FijarTextoTransmision(texto);
+        e->canalDatos().EnviarTexto();
     }
     QString Crear(const QString& n, const QByteArray& contenido, const QString& carpeta = {}) const
     {
@@ -111,50 +96,36 @@ protected:
     // Picks `ruta` in the file picker and sends it.
     void Enviar(const QString& ruta)
     {
-        m_operador.respuestas.push_back(ruta);
-        m_estacion->archivos().AccionEnviarArchivo();
+        e.operador.respuestas.push_back(ruta);
+        e->archivos().AccionEnviarArchivo();
     }
 
-    QTemporaryDir m_dir;
     test::ModemDePrueba m_modem;
-    OperadorLento m_operador;
-    std::unique_ptr<link::Estacion> m_estacion;
+    test::EstacionDePrueba e{QString(), m_modem.puerto()};
     qsizetype m_inicio = 0;
     std::int64_t m_ms = 1'000'000;
 };
 
+// Line breaks of any kind go as CR LF, the text in the ANSI page.
 TEST_F(CanalDatosTest, ChatGoesOutAsOneFrameAndShowsWhenTheModemHasSentIt)
 {
-    Decir("hello");
-    ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos() == "5 hello"; }));
-    EXPECT_EQ(m_estacion->modelo().textoTransmision(), "");
+    Decir(QStringLiteral("caf\u00e9\nok"));
+    ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos() == "8 caf\xe9\r\nok"; }));
+    EXPECT_EQ(e->modelo().textoTransmision(), "");
     EXPECT_EQ(Controles(), "Progress");
     Decir("ignored");
-    EXPECT_EQ(m_estacion->modelo().textoTransmision(), "ignored") << "one frame in flight";
-
-    Modem("BUFFER 2000"); // above the frame: all of it
-    EXPECT_EQ(Bytes(), (EstadoPanel{"0 Bytes Sent", "Subiendo", ""}));
+    EXPECT_EQ(e->modelo().textoTransmision(), "ignored") << "one frame in flight";
     Modem("BUFFER 3");
-    EXPECT_EQ(Progreso(), 57);
-    EXPECT_EQ(Bytes(), (EstadoPanel{"4 Bytes Sent", "Subiendo", ""}));
-    EXPECT_EQ(Pantalla(), "");
+    EXPECT_EQ(Progreso(), 70);
+    EXPECT_EQ(Bytes(), (EstadoPanel{"7 Bytes Sent", "Subiendo", ""}));
+    EXPECT_EQ(Pantalla(), "") << "nothing shown before the modem has sent it";
     Modem("BUFFER 0");
-    EXPECT_EQ(Pantalla(), ">N0CALL-1\r\nhello\r\n");
     EXPECT_EQ(Controles(), "Send SendFile Clear");
     EXPECT_EQ(Bytes(), EstadoPanel{});
-
-    // Line breaks of any kind go as CR LF, the text in the ANSI page; the
-    // same speaker gets no new header.
-    Decir(QStringLiteral("caf\u00e9\nna\u00efve\r\nend"));
-    ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos().size() == 26; }));
-    EXPECT_EQ(m_modem.datosRecibidos(), QByteArray("5 hello16 caf\xe9\r\nna\xefve\r\nend"));
+    Decir("bye"); // the same speaker: no new header
+    e->Abortar();
     Modem("BUFFER 0");
-    EXPECT_EQ(Pantalla(),
-              QStringLiteral(">N0CALL-1\r\nhello\r\ncaf\u00e9\r\nna\u00efve\r\nend\r\n"));
-
-    Decir("bye");
-    m_estacion->Abortar();
-    Modem("BUFFER 0");
+    EXPECT_EQ(Pantalla(), QStringLiteral(">N0CALL-1\r\ncaf\u00e9\r\nok\r\nbye\r\n"));
     EXPECT_EQ(Controles(), "Clear") << "completed while disconnecting: Send stays hidden";
 }
 
@@ -180,7 +151,7 @@ TEST_F(CanalDatosTest, ReceivedFrameShowsProgressThenItsTextOnce)
 
 TEST_F(CanalDatosTest, CompletedMessagesCutTheScreenToItsLast64000Characters)
 {
-    link::ModeloVentana& modelo = m_estacion->modelo();
+    link::ModeloVentana& modelo = e->modelo();
     modelo.AgregarRecepcion(QString(63990, 'o'));
     Recibir("20 abcdefghijklmnopqrst");
     EXPECT_EQ(modelo.textoRecepcion().size(), 64002) << "the text is cut, its line end added after";
@@ -188,51 +159,42 @@ TEST_F(CanalDatosTest, CompletedMessagesCutTheScreenToItsLast64000Characters)
     Decir("me");
     Modem("BUFFER 0");
     EXPECT_EQ(modelo.textoRecepcion().size(), 64000) << "header lines are not cut, the echo is";
-    modelo.AgregarRecepcion(QString(10, 'p'));
-    Recibir("1 z");
-    EXPECT_TRUE(modelo.textoRecepcion().endsWith("me\r\npppppppppp<N0CALL-2\r\nz\r\n"));
 }
 
-// Each way a header can be refused is in TramasTest; here, what the station
-// does: the error line, one abort, nothing more until the link ends.
-TEST_F(CanalDatosTest, MalformedStreamIsALinkErrorUntilTheLinkEnds)
+// A malformed stream (each way a header is refused: TramasTest) is an error
+// line and one abort, and nothing more is read until the link ends. Only the
+// data socket carries frames: losing the command socket keeps the frame it
+// is in the middle of and gives the send's Clear back. Losing the modem
+// leaves nothing in flight, and a new data connection is a new stream.
+TEST_F(CanalDatosTest, MalformedStreamOrSocketLostMidFrame)
 {
     const QString error =
         "<N0CALL-2\r\nabc\r\nLink Error - Received data stream not correct format.\r\n";
     Recibir("3 abcX");
-    EXPECT_EQ(Pantalla(), error);
-    EXPECT_EQ(m_estacion->modelo().panel(link::Panel::Indicativos).texto, "Disconnecting...");
+    EXPECT_EQ(e->modelo().panel(link::Panel::Indicativos).texto, "Disconnecting...");
     ASSERT_TRUE(Esperar([&] { return m_modem.lineas() == QStringList{"ABORT"}; }));
     Recibir("5 hello");
     EXPECT_EQ(Pantalla(), error);
     Modem("DISCONNECTED");
     Enlazar();
-    Recibir("5 hello");
-    EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nhello\r\n");
-}
 
-// Only the data socket carries frames: losing the command socket keeps the
-// frame it is in the middle of and gives the send's Clear back. Losing the
-// modem leaves nothing in flight, and a new data connection is a new stream.
-TEST_F(CanalDatosTest, SocketLostMidFrame)
-{
     Recibir("10 first");
     Decir("out");
     m_modem.CortarComandos();
-    ASSERT_TRUE(Esperar([&] { return !m_estacion->SocketsArriba(); }));
-    EXPECT_TRUE(m_estacion->modelo().control(link::Control::mnuClear).enabled);
+    ASSERT_TRUE(Esperar([&] { return !e->SocketsArriba(); }));
+    EXPECT_TRUE(e->modelo().control(link::Control::mnuClear).enabled);
     m_modem.EnviarDatos(" half");
     ASSERT_TRUE(Esperar([&] { return Pantalla().endsWith("first half\r\n"); }));
-    ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
+    ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
 
     Enlazar();
     Decir("lost");
     Recibir("9 half");
     m_modem.Cortar();
-    ASSERT_TRUE(Esperar([&] { return !m_estacion->enlace().enlazado; }));
-    EXPECT_EQ(Tx().bytesPendientes, 0);
-    EXPECT_TRUE(m_estacion->modelo().control(link::Control::mnuClear).enabled);
-    ASSERT_TRUE(Esperar([&] { return m_estacion->SocketsArriba(); }));
+    ASSERT_TRUE(Esperar([&] { return !e->enlace().enlazado; }));
+    EXPECT_EQ(e->transmision().bytesPendientes, 0);
+    EXPECT_TRUE(e->modelo().control(link::Control::mnuClear).enabled);
+    ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
     Enlazar();
     Modem("BUFFER 0");
     EXPECT_EQ(Pantalla(), "") << "a new modem's report completes nothing of the old one";
@@ -242,35 +204,23 @@ TEST_F(CanalDatosTest, SocketLostMidFrame)
 
 // ---- Files ----
 
-TEST_F(CanalDatosTest, SendFileChecksInOrderAndWhatComesWhileThePickerIsOpen)
+TEST_F(CanalDatosTest, SendFileChecksInOrderAndEachRefusalSendsNothing)
 {
     const QString falta = QDir(Origen()).filePath("missing.txt");
     Enviar(QString()); // cancelled
     Enviar(falta);
     Enviar(Crear("big.bin", QByteArray(2'048'000 - 7, 'b'))); // 7 + size + 1
     Enviar(Crear("e.txt", {}));
-    EXPECT_EQ(m_operador.titulosPedidos, QStringList(4, "Select file"));
-    EXPECT_EQ(m_operador.carpetasPedidas, QStringList(4, Origen()));
-    ASSERT_EQ(m_operador.avisos.size(), 3u);
-    EXPECT_EQ(m_operador.avisos[0].icono, link::Icono::Critico);
-    EXPECT_EQ(m_operador.avisos[0].texto, falta + " not found");
-    EXPECT_EQ(m_operador.avisos[1].icono, link::Icono::Exclamacion);
-    EXPECT_EQ(m_operador.avisos[1].texto, "'big.bin' size is too big (2048000 bytes Maximum)");
-    EXPECT_EQ(m_operador.avisos[2].texto, "'e.txt' is empty");
-
-    // A frame begins, or the link ends, while the operator picks: nothing goes.
-    const QString ruta = Crear("a.txt", "x");
-    m_operador.mientrasElige = [this] { Recibir("9 half"); };
-    Enviar(ruta);
-    Recibir("-done");
+    EXPECT_EQ(e.operador.titulosPedidos, QStringList(4, "Select file"));
+    ASSERT_EQ(e.operador.avisos.size(), 3u);
+    EXPECT_EQ(e.operador.avisos[0].icono, link::Icono::Critico);
+    EXPECT_EQ(e.operador.avisos[0].texto, falta + " not found");
+    EXPECT_EQ(e.operador.avisos[1].icono, link::Icono::Exclamacion);
+    EXPECT_EQ(e.operador.avisos[1].texto, "'big.bin' size is too big (2048000 bytes Maximum)");
+    EXPECT_EQ(e.operador.avisos[2].texto, "'e.txt' is empty");
     Decir("z"); // the data port's first bytes
     ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos().size() >= 3; }));
     EXPECT_EQ(m_modem.datosRecibidos(), "1 z");
-    Modem("BUFFER 0");
-    m_operador.mientrasElige = [this] { Modem("DISCONNECTED"); };
-    Enviar(ruta);
-    EXPECT_EQ(Tx().bytesPendientes, 0);
-    EXPECT_EQ(Pantalla(), "<N0CALL-2\r\nhalf-done\r\n>N0CALL-1\r\nz\r\n");
 }
 
 // A "#" in the name travels as "_", or the receiver would cut the name
@@ -278,8 +228,8 @@ TEST_F(CanalDatosTest, SendFileChecksInOrderAndWhatComesWhileThePickerIsOpen)
 // send its own; with auto-disconnect the link ends after it.
 TEST_F(CanalDatosTest, SmallFileGoesCompressedWithItsLinesRateAndAutoDisconnect)
 {
-    m_estacion->config().autoDisconnect = 1;
-    m_estacion->config().loadPathFile = m_dir.path();
+    e->config().autoDisconnect = 1;
+    e->config().loadPathFile = e.carpeta();
     const QByteArray contenido = QByteArray("0123456789abcdef").repeated(62) + "12345678";
     Enviar(Crear("log#3.txt", contenido));
 
@@ -291,7 +241,7 @@ TEST_F(CanalDatosTest, SmallFileGoesCompressedWithItsLinesRateAndAutoDisconnect)
     EXPECT_EQ(Pantalla(), QStringLiteral(">N0CALL-1\r\nSending 'log_3.txt' %1/%2 bytes...\r\n")
                               .arg(trama.size())
                               .arg(trama.size() - comprimida.size() + carga.size()));
-    EXPECT_EQ(m_estacion->config().loadPathFile, Origen()) << "the next pick starts there";
+    EXPECT_EQ(e->config().loadPathFile, Origen()) << "the next pick starts there";
     EXPECT_EQ(Controles(), "Progress");
     EXPECT_EQ(Progreso(), 0);
 
@@ -315,8 +265,8 @@ TEST_F(CanalDatosTest, HostileFramesStayInTheFolderReplaceNothingAndSaySo)
     const QByteArray propio = "the operator's own file, longer than the new one";
     for (const char* n : {"a.txt", "a (1).txt"})
         Crear(n, propio, Descargas());
-    ASSERT_TRUE(QFile::link(m_dir.filePath("fuera"), Descargas() + "/l"));
-    const QStringList antes = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    ASSERT_TRUE(QFile::link(QDir(e.carpeta()).filePath("fuera"), Descargas() + "/l"));
+    const QStringList antes = QDir(e.carpeta()).entryList(QDir::AllEntries | QDir::Hidden);
     const QString ocupado = "' already exists in the download folder; the new file is '";
     const struct {
         QByteArray trama;
@@ -331,7 +281,7 @@ TEST_F(CanalDatosTest, HostileFramesStayInTheFolderReplaceNothingAndSaySo)
                   "File arrived damaged and was not saved: its compressed data is not valid."}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.aviso.toStdString());
-        m_inicio = m_estacion->modelo().textoRecepcion().size();
+        m_inicio = e->modelo().textoRecepcion().size();
         m_modem.EnviarDatos(c.trama + "4 next");
         ASSERT_TRUE(Esperar([&] { return Pantalla().endsWith("next\r\n"); }));
         const QString guardado =
@@ -348,7 +298,7 @@ TEST_F(CanalDatosTest, HostileFramesStayInTheFolderReplaceNothingAndSaySo)
               (QStringList{"___a__b", "a (1).txt", "a (2).txt", "a.txt", "l", "l (1)", "unnamed"}));
     EXPECT_EQ(Descargado("a.txt"), propio);
     EXPECT_EQ(Descargado("a (1).txt"), propio);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), antes)
+    EXPECT_EQ(QDir(e.carpeta()).entryList(QDir::AllEntries | QDir::Hidden), antes)
         << "nothing beside the download folder, nothing through the link";
 }
 
@@ -377,8 +327,8 @@ TEST_F(CanalDatosTest, FramesAreAnnouncedSavedAndRatedOrCutWithTheLink)
 // The process's file-size limit fails the write the way a full disk does.
 TEST_F(CanalDatosTest, MissingFolderOrRefusingDiskIsSaidAndNothingIsLeft)
 {
-    const QString falta = m_dir.filePath("gone");
-    m_estacion->config().downloadFolder = falta;
+    const QString falta = QDir(e.carpeta()).filePath("gone");
+    e->config().downloadFolder = falta;
     Recibir(Trama('$', "a.txt#data") + "2 ok");
     EXPECT_TRUE(Pantalla().endsWith(QStringLiteral("\r\n'a.txt' not saved: the download folder "
                                                    "'%1' does not exist.\r\nok\r\n")
@@ -386,7 +336,7 @@ TEST_F(CanalDatosTest, MissingFolderOrRefusingDiskIsSaidAndNothingIsLeft)
         << Pantalla().toStdString();
     EXPECT_FALSE(QFileInfo::exists(falta));
 
-    m_estacion->config().downloadFolder = Descargas();
+    e->config().downloadFolder = Descargas();
     rlimit antes{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &antes), 0);
     const auto senal = std::signal(SIGXFSZ, SIG_IGN);
