@@ -1,18 +1,14 @@
 #pragma once
-// Stations of their own for the transfer tests: a folder with its ini, and
-// files written and read in it.
+// A station of its own for a transfer test, and files written and read.
 
 #include "link/Estacion.h"
 #include "transfer/CanalDatos.h"
 #include "transfer/TransferenciaArchivos.h"
 
-#include "Esperar.h"
-#include "OperadorGuion.h"
 #include "QtImprimir.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -33,8 +29,7 @@ inline QByteArray Leer(const QString& ruta)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// A station of its own in `carpeta`, with the settings of `ini` (under
-// [Setup], a later section allowed), not started yet.
+// Not started yet; `ini` under [Setup], a later section allowed.
 inline std::unique_ptr<link::Estacion> NuevaEstacion(const QString& carpeta, const QString& ini,
                                                      link::Operador& operador)
 {

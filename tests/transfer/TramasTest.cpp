@@ -1,10 +1,14 @@
-// Data-port frames: the receiver's events and the header rules; and the
-// opening of a received file payload: its name and body, or a refusal with
-// its reason, in bounded memory.
+// Data-port frames: the receiver's events and the header rules; the opening
+// of a received file payload: its name and body, or a refusal with its
+// reason, in bounded memory; and the names on both ends of a transfer.
 
 #include "transfer/Tramas.h"
 #include "transfer/CargaArchivo.h"
+#include "transfer/NombresArchivo.h"
+#include "transfer/TransferenciaArchivos.h"
 #include "transfer/deflate/Compresion.h"
+
+#include "QtImprimir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +17,7 @@
 #include <vector>
 
 using namespace kolt::transfer;
+using kolt::deflate::Deflate;
 
 namespace {
 
@@ -49,7 +54,8 @@ std::vector<std::string> Alimentar(std::string_view flujo, std::size_t porBytes)
 }
 
 // Each stream fed whole and byte by byte (the largest frame byte by byte
-// only through its header): the same events. Any other cut: the fuzzer.
+// only through its header): the same events (any other cut: the fuzzer).
+// A stream begins with a header exactly when its first event is a start.
 TEST(ReceptorTramas, SameEventsWholeAndByteByByte)
 {
     const std::string grande(kCargaMaxima, 'z');
@@ -78,15 +84,8 @@ TEST(ReceptorTramas, SameEventsWholeAndByteByByte)
     for (const auto& c : casos) {
         EXPECT_EQ(Alimentar(c.flujo, 0), c.eventos) << c.nombre << ", whole";
         EXPECT_EQ(Alimentar(c.flujo, 4096), c.eventos) << c.nombre << ", byte by byte";
+        EXPECT_EQ(EsCabecera(c.flujo), !c.eventos.empty() && c.eventos[0][0] == 'I') << c.nombre;
     }
-}
-
-TEST(Tramas, EsCabeceraWantsDigitsAMarkerAndACarriableLength)
-{
-    for (const char* si : {"5 hello", "300#", "2048000$"})
-        EXPECT_TRUE(EsCabecera(si)) << si;
-    for (const char* no : {"12", "", " 5 hello", "12ab", "2048001 ", "00000001 "})
-        EXPECT_FALSE(EsCabecera(no)) << no;
 }
 
 // ---- File payloads ----
@@ -100,11 +99,6 @@ Bytes Carga(const std::string& nombre, std::size_t tamano)
     for (std::size_t i = 0; i < tamano; ++i)
         b.push_back(std::uint8_t("ab#abd"[i % 6]));
     return b;
-}
-
-Bytes Comprimido(const Bytes& b)
-{
-    return kolt::deflate::Deflate(b, 5);
 }
 
 // Up to 600,000 bytes a payload goes compressed, above it as it is; either
@@ -126,7 +120,7 @@ TEST(CargaArchivo, CompressedUpTo600000Bytes)
 // decoder's buffer may overshoot it by its own growth step).
 TEST(CargaArchivo, OpensOrRefusesWithItsReason)
 {
-    Bytes truncado = Comprimido(Carga("a.txt", 5000));
+    Bytes truncado = Deflate(Carga("a.txt", 5000), 5);
     truncado.resize(truncado.size() / 2);
     const auto comprimida = Marcador::ArchivoComprimido;
     const struct {
@@ -138,12 +132,12 @@ TEST(CargaArchivo, OpensOrRefusesWithItsReason)
     } casos[] = {
         {"name ends at the first separator", Marcador::ArchivoPlano, Carga("n", 3), EstadoCarga::Ok,
          3},
-        {"compressed to exactly the limit", comprimida, Comprimido(Carga("n", kCargaMaxima - 2)),
+        {"compressed to exactly the limit", comprimida, Deflate(Carga("n", kCargaMaxima - 2), 5),
          EstadoCarga::Ok, kCargaMaxima - 2},
         {"plain empty", Marcador::ArchivoPlano, {}, EstadoCarga::SinSeparador},
         {"truncated", comprimida, truncado, EstadoCarga::Corrupta},
-        {"a bomb of 8 MB", comprimida, Comprimido(Bytes(8u << 20, 0)), EstadoCarga::Excesiva},
-        {"one byte over the limit", comprimida, Comprimido(Carga("n", kCargaMaxima - 1)),
+        {"a bomb of 8 MB", comprimida, Deflate(Bytes(8u << 20, 0), 5), EstadoCarga::Excesiva},
+        {"one byte over the limit", comprimida, Deflate(Carga("n", kCargaMaxima - 1), 5),
          EstadoCarga::Excesiva}};
     for (const auto& c : casos) {
         SCOPED_TRACE(c.caso);
@@ -154,6 +148,49 @@ TEST(CargaArchivo, OpensOrRefusesWithItsReason)
         EXPECT_EQ(a.cuerpo.size(), c.cuerpo);
         EXPECT_LE(almacen.capacity(), 2 * std::size_t{kCargaMaxima});
     }
+}
+
+// ---- Names and the throughput figure ----
+
+TEST(NombreSeguro, ReceivedNameBecomesOnePlainName)
+{
+    const struct {
+        const char16_t *recibido, *seguro;
+    } pares[] = {{u"my.backup.tar.gz", u"my.backup.tar.gz"},
+                 {u"..", u"__"},
+                 {u".bashrc", u"_bashrc"},
+                 {u"a<b>c:d\"e|f?g*h", u"a_b_c_d_e_f_g_h"},
+                 {u"../a/b\\c", u"___a_b_c"},
+                 {u"name. ", u"name__"},
+                 {u"Com1.log", u"_Com1.log"},
+                 {u"console.txt", u"console.txt"},
+                 {u"x\u0085y", u"x_y"},
+                 {u"a\x7F.txt", u"a_.txt"},
+                 {u"ok\xD800.txt", u"ok_.txt"}};
+    for (const auto& p : pares) {
+        const QString s = NombreSeguro(QString::fromUtf16(p.recibido));
+        EXPECT_EQ(s, QString::fromUtf16(p.seguro)) << QString::fromUtf16(p.recibido).toStdString();
+        EXPECT_EQ(NombreSeguro(s), s) << "a safe name stays as it is";
+    }
+    // Cut to its limit keeping the extension, never in a character.
+    const QString s = NombreSeguro(QString(300, QLatin1Char('n')) + QStringLiteral(".txt"));
+    EXPECT_EQ(s.toUtf8().size(), kNombreMaximoUtf8);
+    EXPECT_TRUE(s.endsWith(QStringLiteral("nnn.txt")));
+    const QString t = NombreSeguro(QString(200, QChar(0x00e9)) + QString::fromUtf16(u"\U0001F600"));
+    EXPECT_TRUE(t.toUtf8().size() <= kNombreMaximoUtf8 && !t.back().isHighSurrogate() &&
+                t.toUtf8().size() % 2 == 0);
+}
+
+TEST(Nombres, NumberedShownAndRate)
+{
+    EXPECT_EQ(NombreNumerado(QStringLiteral("README"), 2), "README (2)");
+    EXPECT_EQ(NombreVisible(QString(100, QLatin1Char('x')), 5), "xxxxx...");
+    // Halves round to even; no time is "XXXX".
+    EXPECT_EQ(BytesPorMinuto(200, 2000), "6000");
+    EXPECT_EQ(BytesPorMinuto(1, 40'000), "2"); // 1.5
+    EXPECT_EQ(BytesPorMinuto(1, 24'000), "2"); // 2.5
+    EXPECT_EQ(BytesPorMinuto(2'048'008, 1), "122880480000");
+    EXPECT_EQ(BytesPorMinuto(5, 0), "XXXX");
 }
 
 } // namespace
