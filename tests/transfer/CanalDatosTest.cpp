@@ -1,5 +1,6 @@
 // A station linked to N0CALL-2 against a bare modem on loopback: exact frame
-// bytes, screen lines, controls, progress and panel, hostile frames, losses.
+// bytes, screen lines, controls, progress and panel, hostile frames, losses;
+// then two stations' files end to end through the stand-in modem.
 
 #include "config/Ansi.h"
 #include "transfer/deflate/Compresion.h"
