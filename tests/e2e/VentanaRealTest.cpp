@@ -1,16 +1,13 @@
-// The built program under a real X server and window manager, driven by
-// clicks and keys; where to click is measured on the same windows built in
-// this process, so no pixel position is written down here.
+// The built program under a real X server and window manager, driven by keys
+// and by clicks where the same dialog built in this process puts its controls.
 
 #include "ui/frmConnect.h"
-#include "ui/frmKoltChat.h"
 
 #include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
-#include <QAction>
+#include "transfer/EstacionEnlazada.h"
 #include <QApplication>
 #include <QComboBox>
-#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -43,49 +40,34 @@ void Pulsar(const QString& ventana, QPoint punto)
              QString::number(punto.y()), "click", "1"});
 }
 
-// Where to click, in its window: two menu items, the dialog's field and button.
-struct Plano {
-    QPoint connect, cq, campoHF, botonConnect;
-};
-
-Plano Medir()
+// Where to click in the connect dialog: its HF field and its button.
+std::pair<QPoint, QPoint> Medir()
 {
     test::EstacionDePrueba e{QString()};
-    ui::frmKoltChat v(*e);
-    v.setAttribute(Qt::WA_DontShowOnScreen);
-    v.show();
-    const auto item = [&](const char* nombre) {
-        const QRect r = v.menuBar()->actionGeometry(v.accion(QString::fromLatin1(nombre)));
-        return v.menuBar()->mapTo(&v, r.center());
-    };
-    ui::frmConnect d(*e, &v);
+    ui::frmConnect d(*e);
     d.setAttribute(Qt::WA_DontShowOnScreen);
     d.show();
     const auto centro = [&](QWidget* w) { return w->mapTo(&d, w->rect().center()); };
-    Plano p{item("mnuConnect"), item("mnuCQ"), centro(d.combo(link::CampoConectar::HF)),
-            centro(d.cmdConnect())};
-    return p;
+    return {centro(d.combo(link::CampoConectar::HF)), centro(d.cmdConnect())};
 }
 
 // The program in a folder of its own: its settings, lock and log are the test's.
-class Programa {
-public:
+struct Programa {
     // Started (on the modem port `modem` the first time) and its main window shown.
     bool Arrancar(quint16 modem, const QString& setup = {})
     {
         const QString copia = m_dir.filePath(QStringLiteral("kolt-chat"));
         QFile::copy(QStringLiteral(KOLT_PROGRAM_DIR "/kolt-chat"), copia); // once: no overwrite
-        QFile f(m_dir.filePath(QStringLiteral("KOLT Chat.ini")));
-        if (!f.exists() && f.open(QIODevice::WriteOnly))
-            f.write(QStringLiteral("[Setup]\r\n%1HF TCP Port=%2\r\nKISS TCP Port=%3\r\n"
-                                   "AutoLaunch=0\r\nSave Log=1\r\n[Position]\r\n"
-                                   "Top Position=1200\r\nLeft Position=1500\r\n"
-                                   "Terminal Width=9000\r\nTerminal Height=7005\r\n"
-                                   "[Path]\r\nDownload Folder=%4\r\n")
-                        .arg(setup, QString::number(modem), QString::number(test::PuertoLibre()),
-                             m_dir.path())
-                        .toLatin1());
-        f.close();
+        const QString ini = m_dir.filePath(QStringLiteral("KOLT Chat.ini"));
+        if (!QFile::exists(ini))
+            test::Crear(ini, QStringLiteral("[Setup]\r\n%1HF TCP Port=%2\r\nKISS TCP Port=%3\r\n"
+                                            "AutoLaunch=0\r\nSave Log=1\r\n[Position]\r\n"
+                                            "Top Position=1200\r\nLeft Position=1500\r\n"
+                                            "Terminal Width=9000\r\nTerminal Height=7005\r\n"
+                                            "[Path]\r\nDownload Folder=%4\r\n")
+                                 .arg(setup, QString::number(modem),
+                                      QString::number(test::PuertoLibre()), m_dir.path())
+                                 .toLatin1());
         m_proceso.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_proceso.start(copia, {});
         return m_proceso.waitForStarted(5000) &&
@@ -102,15 +84,11 @@ public:
     QString Archivo(const QString& filtro) const
     {
         QString todo;
-        for (const QString& n : QDir(m_dir.path()).entryList({filtro})) {
-            QFile f(m_dir.filePath(n));
-            if (f.open(QIODevice::ReadOnly)) todo += QString::fromLatin1(f.readAll());
-        }
+        for (const QString& n : QDir(m_dir.path()).entryList({filtro}))
+            todo += QString::fromLatin1(test::Leer(m_dir.filePath(n)));
         return todo;
     }
     QString ventana;
-
-private:
     QTemporaryDir m_dir;
     QProcess m_proceso;
 };
@@ -130,42 +108,35 @@ QSize Exterior(const QString& ventana)
                                  valor("HEIGHT") + m[2].trimmed().toInt() + m[3].trimmed().toInt());
 }
 
-TEST(VentanaReal, KeepsItsOuterSizeAndPlaceOverThreeRestarts)
-{
-    Programa p;
-    const QSize exterior(9000 / 15, 7005 / 15); // twips at the display's 96 dpi
-    for (int vez = 1; vez <= 3; ++vez) {
-        ASSERT_TRUE(p.Arrancar(test::PuertoLibre())) << "run " << vez;
-        EXPECT_TRUE(Esperar([&] { return Exterior(p.ventana) == exterior; }, 5000)) << vez;
-        p.Cerrar();
-        EXPECT_TRUE(p.Archivo("KOLT Chat.ini")
-                        .contains("\nTop Position=1200\r\nLeft Position=1500\r\n"
-                                  "Terminal Width=9000\r\nTerminal Height=7005\r\n"))
-            << "run " << vez;
-    }
-}
-
-// A CQ with the KISS port down is refused, logged, and locks nothing: Connect
-// opens, and calls exactly what was typed though the history holds more.
-TEST(VentanaReal, RefusedCqLocksNothingAndConnectCallsExactlyWhatWasTyped)
+// The outer size and place survive restarts. A CQ with the KISS port down is refused,
+// logged, and locks nothing: Connect calls what was typed though the history holds more.
+TEST(VentanaReal, SizeSurvivesRestartsRefusedCqLocksNothingConnectCallsWhatWasTyped)
 {
     test::ModemDePrueba modem;
     Programa p;
-    ASSERT_TRUE(
-        p.Arrancar(modem.puerto(), "Connect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n"));
-    ASSERT_TRUE(Esperar([&] { return modem.lineas().contains("CHAT ON"); }, 10000));
-    const Plano plano = Medir();
-    Pulsar(p.ventana, plano.cq);
-    Pulsar(p.ventana, plano.connect);
+    const QSize exterior(9000 / 15, 7005 / 15); // twips at the display's 96 dpi
+    for (int vez = 1; vez <= 3; ++vez) {
+        modem.Olvidar();
+        ASSERT_TRUE(p.Arrancar(modem.puerto(),
+                               "Connect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n"));
+        EXPECT_TRUE(Esperar([&] { return Exterior(p.ventana) == exterior; }, 5000)) << vez;
+        ASSERT_TRUE(Esperar([&] { return modem.lineas().contains("CHAT ON"); }, 10000));
+        if (vez < 3) p.Cerrar();
+    }
+    const auto [campoHF, botonConnect] = Medir();
+    Xdotool({"key", "--clearmodifiers", "ctrl+shift+q", "ctrl+shift+c"}); // CQ, Connect
     QString dialogo;
     ASSERT_TRUE(Esperar([&] { return !(dialogo = Ventana("^Connect$")).isEmpty(); }));
-    Pulsar(dialogo, plano.campoHF);
+    Pulsar(dialogo, campoHF);
     Xdotool({"key", "--clearmodifiers", "ctrl+a", "type", "--delay", "40", "N0CALL-1"});
-    Pulsar(dialogo, plano.botonConnect);
+    Pulsar(dialogo, botonConnect);
     EXPECT_TRUE(Esperar([&] { return modem.lineas().contains("CONNECT N0CALL-1 N0CALL-1"); }));
     p.Cerrar();
     EXPECT_TRUE(p.Archivo("*.log").contains(
         "CQ not sent: the KISS TCP port is not connected with KOLT TNC\r\n"));
+    EXPECT_TRUE(p.Archivo("KOLT Chat.ini")
+                    .contains("\nTop Position=1200\r\nLeft Position=1500\r\n"
+                              "Terminal Width=9000\r\nTerminal Height=7005\r\n"));
 }
 
 } // namespace
@@ -195,12 +166,11 @@ int main(int argc, char** argv)
     qputenv("DISPLAY", ':' + numero.trimmed());
     gestor.setProcessChannelMode(QProcess::ForwardedChannels);
     gestor.start(QStringLiteral("openbox"), {"--sm-disable"});
-    if (!Esperar(
-            [] {
-                return Xdotool({"-root", "_NET_SUPPORTING_WM_CHECK"}, QStringLiteral("xprop"))
-                    .contains(QStringLiteral("window id"));
-            },
-            20000)) {
+    const auto conGestor = [] {
+        return Xdotool({"-root", "_NET_SUPPORTING_WM_CHECK"}, QStringLiteral("xprop"))
+            .contains(QStringLiteral("window id"));
+    };
+    if (!Esperar(conGestor, 20000)) {
         std::fprintf(stderr, "no X session: Xvfb or openbox did not start\n");
         return 1;
     }

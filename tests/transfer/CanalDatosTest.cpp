@@ -1,6 +1,6 @@
 // A station linked to N0CALL-2 against a bare modem on loopback: exact frame
-// bytes, screen lines, controls, progress and panel, hostile frames, losses;
-// then two stations' files end to end through the stand-in modem.
+// bytes, screen lines, controls, progress and panel, hostile frames, losses.
+// Two stations' files end to end: AgwInteropTest.
 
 #include "config/Ansi.h"
 #include "transfer/deflate/Compresion.h"
@@ -8,9 +8,6 @@
 #include "EstacionDePrueba.h"
 #include "EstacionEnlazada.h"
 #include "ModemDePrueba.h"
-#include "Simulator.h"
-
-#include <QRandomGenerator>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -24,13 +21,6 @@ namespace {
 QByteArray Trama(char marcador, const QByteArray& carga)
 {
     return QByteArray::number(carga.size()) + marcador + carga;
-}
-
-QByteArray Comprimir(const QByteArray& b)
-{
-    const auto v = deflate::Deflate(
-        std::span(reinterpret_cast<const std::uint8_t*>(b.constData()), std::size_t(b.size())), 5);
-    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
 }
 
 // Files are picked from the station's folder and saved into "descargas";
@@ -152,7 +142,6 @@ TEST_F(CanalDatosTest, MalformedStreamOrSocketLostMidFrame)
     const QString error =
         "<N0CALL-2\r\nabc\r\nLink Error - Received data stream not correct format.\r\n";
     Recibir("3 abcX");
-    EXPECT_EQ(e->modelo().panel(link::Panel::Indicativos).texto, "Disconnecting...");
     ASSERT_TRUE(Esperar([&] { return m_modem.lineas() == QStringList{"ABORT"}; }));
     Recibir("5 hello");
     EXPECT_EQ(Pantalla(), error);
@@ -195,7 +184,10 @@ TEST_F(CanalDatosTest, SmallFileGoesCompressedWithItsLinesRateAndAutoDisconnect)
     Enviar(Crear("log#3.txt", contenido));
 
     const QByteArray carga = "log_3.txt#" + contenido;
-    const QByteArray comprimida = Comprimir(carga);
+    const auto v = deflate::Deflate(
+        std::span(reinterpret_cast<const std::uint8_t*>(carga.data()), std::size_t(carga.size())),
+        5);
+    const QByteArray comprimida(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
     const QByteArray trama = Trama('#', comprimida);
     ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos().size() >= trama.size(); }));
     EXPECT_EQ(m_modem.datosRecibidos(), trama);
@@ -247,9 +239,7 @@ TEST_F(CanalDatosTest, HostileFramesStayInTheFolderReplaceNothingAndSaySo)
             QStringLiteral("Receiving %1 bytes file...\r\n").arg(c.trama.size()) + guardado +
             c.aviso + "\r\nnext\r\n"))
             << Pantalla().toStdString();
-        if (!c.guardado.isEmpty()) {
-            EXPECT_EQ(Descargado(c.guardado), "evil");
-        }
+        EXPECT_TRUE(c.guardado.isEmpty() || Descargado(c.guardado) == "evil");
     }
     EXPECT_EQ(Descargados(),
               (QStringList{"___a__b", "a (1).txt", "a (2).txt", "a.txt", "l", "l (1)", "unnamed"}));
@@ -303,48 +293,6 @@ TEST_F(CanalDatosTest, MissingFolderOrRefusingDiskIsSaidAndNothingIsLeft)
     EXPECT_TRUE(Pantalla().contains("ok\r\nReceiving 50014 bytes file...\r\n'big.bin' not saved: "))
         << Pantalla().toStdString();
     EXPECT_TRUE(Descargados().isEmpty());
-}
-
-// ---- End to end ----
-
-// N0CALL-1 and N0CALL-3 through the stand-in modem in this process, as fast
-// as it goes, with its own chunking and buffer reports: a file each, the
-// largest (plain) and a small one (compressed), byte for byte.
-TEST(Extremo, TwoStationsSendTheLargestAndASmallFile)
-{
-    modemsim::Options o;
-    for (const char* call : {"N0CALL-1", "N0CALL-3"})
-        o.stations.append({call, {0, true, 0}});
-    o.air.airRate = 0;
-    o.air.setupMs = 0;
-    modemsim::Simulator sim(o);
-    QString error;
-    ASSERT_TRUE(sim.start(&error)) << error.toStdString();
-    std::vector<std::unique_ptr<test::EstacionDePrueba>> e;
-    for (auto [yo, otro] : {std::pair("N0CALL-1", "N0CALL-3"), std::pair("N0CALL-3", "N0CALL-1")}) {
-        modemsim::PortStation& m = *sim.station(yo);
-        e.push_back(std::make_unique<test::EstacionDePrueba>(
-            QStringLiteral("My Callsign=%1\r\nConnect With HF=%2\r\n").arg(yo, otro),
-            m.commandPort(), m.kissPort()));
-        ASSERT_TRUE(Esperar([&] { return (*e.back())->SocketsArriba() && m.onAir(); }));
-    }
-    (*e[0])->Conectar();
-    ASSERT_TRUE(Esperar([&] { return (*e[0])->enlace().enlazado && (*e[1])->enlace().enlazado; }));
-    QByteArray grande(2'048'000 - 8, Qt::Uninitialized); // "max.log#" and the body
-    QRandomGenerator g(7);
-    for (char& c : grande)
-        c = char(g.generate());
-    for (auto [desde, hacia, nombre, contenido] :
-         {std::tuple(e[0].get(), e[1].get(), QStringLiteral("max.log"), grande),
-          std::tuple(e[1].get(), e[0].get(), QStringLiteral("README"), QByteArray("73"))}) {
-        desde->operador.respuestas.push_back(
-            test::Crear(desde->carpeta() + "/" + nombre, contenido));
-        (*desde)->archivos().AccionEnviarArchivo();
-        const QString llegado = hacia->carpeta() + "/" + nombre;
-        EXPECT_TRUE(Esperar([&] { return test::Leer(llegado) == contenido; }, 30000))
-            << llegado.toStdString();
-        ASSERT_TRUE(Esperar([&] { return (*desde)->transmision().bytesPendientes == 0; }));
-    }
 }
 
 } // namespace
