@@ -1,8 +1,11 @@
-// The encoder: round trips through zlib and us, the block type, levels,
-// size, Deflate64; and the match finder's reach, which a round trip cannot show.
+// The encoder: round trips through zlib and us, the block type, levels, size,
+// Deflate64; and what a round trip cannot show: cheapest codes, match reach.
 
 #include "DeflateTestSupport.h"
+#include "transfer/deflate/HuffmanCode.h"
 #include "transfer/deflate/MatchFinder.h"
+
+#include <random>
 
 namespace kolt::deflate::test {
 namespace {
@@ -132,6 +135,40 @@ TEST(MatchFinder, KeepsTheRules)
         EXPECT_EQ(has(input, 5, 258, length, distance),
                   distance <= (length == 3 ? 4'096u : 32'767u))
             << length << " bytes from " << distance << (byteAfter ? ", a byte after" : "");
+    }
+}
+
+// The cheapest cost under the limit (a length above it costs less), by trying
+// every assignment of non-increasing lengths to the frequencies sorted falling.
+std::uint64_t CosteMinimo(std::vector<std::uint32_t> freq, unsigned lim)
+{
+    std::sort(freq.rbegin(), freq.rend());
+    std::uint64_t mejor = UINT64_MAX;
+    auto buscar = [&](auto&& self, std::size_t i, unsigned min, unsigned kraft, std::uint64_t c) {
+        if (c >= mejor) return;
+        if (i == freq.size()) mejor = c;
+        for (unsigned l = min; i < freq.size() && l <= lim && kraft + (1u << (15 - l)) <= 1u << 15;
+             ++l)
+            self(self, i + 1, l, kraft + (1u << (15 - l)), c + std::uint64_t{freq[i]} * l);
+    };
+    buscar(buscar, 0, 1, 0, 0);
+    return mejor;
+}
+
+TEST(CodeLengths, AreTheCheapestUnderTheLimit)
+{
+    std::mt19937 rng(31);
+    for (int ronda = 0; ronda < 200; ++ronda) {
+        const unsigned limite = 3 + rng() % 3; // often tighter than plain Huffman
+        std::vector<std::uint32_t> freq(2 + rng() % 7);
+        for (auto& f : freq)
+            f = 1 + (ronda % 2 ? rng() % 1000 : 1u << (rng() % 16));
+        std::vector<std::uint8_t> lengths(freq.size());
+        BuildCodeLengths(freq, limite, lengths);
+        std::uint64_t coste = 0;
+        for (std::size_t i = 0; i < freq.size(); ++i)
+            coste += std::uint64_t{freq[i]} * lengths[i];
+        EXPECT_EQ(coste, CosteMinimo(freq, limite)) << ronda;
     }
 }
 

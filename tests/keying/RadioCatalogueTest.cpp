@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace kolt::keying;
@@ -190,13 +191,9 @@ TEST(Catalogue, EveryRecordMatchesTheRadioLists)
         SCOPED_TRACE(e.modelo);
         numeros.insert(e.numero);
         const Radio& r = cat.RadioNumero(e.numero);
-        EXPECT_EQ(r.modelo, e.modelo);
-        EXPECT_EQ(r.marca, e.marca);
-        EXPECT_EQ(r.familia, e.familia);
+        EXPECT_EQ(std::tie(r.modelo, r.marca, r.familia, r.direccionCIV, r.textoTX, r.textoRX),
+                  std::tie(e.modelo, e.marca, e.familia, e.civ, e.textoTX, e.textoRX));
         EXPECT_EQ(std::vector<std::string>(r.Baudios().begin(), r.Baudios().end()), e.baudios);
-        EXPECT_EQ(r.direccionCIV, e.civ);
-        EXPECT_EQ(r.textoTX, e.textoTX);
-        EXPECT_EQ(r.textoRX, e.textoRX);
         const std::size_t n = e.bytesTX.size(); // a record without bytes has ultimoByte 0
         EXPECT_EQ(r.ultimoByte + 1u, std::max<std::size_t>(n, 1));
         EXPECT_EQ(std::vector<std::uint8_t>(r.bytesTX.begin(), r.bytesTX.begin() + n), e.bytesTX);
@@ -208,22 +205,10 @@ TEST(Catalogue, EveryRecordMatchesTheRadioLists)
         EXPECT_EQ(posicion < modelos.size() ? modelos[posicion] : "", e.modelo) << "display order";
     }
     EXPECT_EQ(numeros.size(), 142u);
-    EXPECT_EQ(*numeros.begin(), 1);
-    EXPECT_EQ(*numeros.rbegin(), 142);
     for (int m = 0; m < kNumMarcas; ++m) {
         EXPECT_EQ(cat.Marca(m), kMarcasEsperadas[m]);
         EXPECT_EQ(cat.Modelos(m).size(), siguiente[kMarcasEsperadas[m]]) << kMarcasEsperadas[m];
     }
-}
-
-TEST(Catalogue, LookupsOutsideTheTable)
-{
-    const Catalogo& cat = CargarRadios();
-    EXPECT_TRUE(cat.Marca(8).empty());
-    EXPECT_TRUE(cat.Modelos(-1).empty());
-    EXPECT_TRUE(cat.Modelos(8).empty());
-    EXPECT_EQ(cat.NumeroDeModelo("ic-7300"), std::nullopt) << "names match exactly";
-    EXPECT_EQ(cat.IndiceDeMarca("Motorola"), std::nullopt);
 }
 
 } // namespace

@@ -86,26 +86,6 @@ TEST_F(EstacionTest, StartUpSecondCopyLinkLostModemRestartAndClose)
     EXPECT_FALSE(Esperar([&] { return m_modem.conexiones != conexiones; }, 1500)) << "1 s retry";
 }
 
-TEST_F(EstacionTest, RefusedConnectionsAreNotRetriedInABusyLoop)
-{
-    m_modem.Cerrar();
-    Arrancar();
-    // A modem port that accepts and drops at once: every drop is a Close event.
-    QTcpServer tragon;
-    int aceptadas = 0;
-    ASSERT_TRUE(tragon.listen(QHostAddress::LocalHost, m_modem.puerto()));
-    QObject::connect(&tragon, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* s = tragon.nextPendingConnection()) {
-            ++aceptadas;
-            s->abort();
-            s->deleteLater();
-        }
-    });
-    // Once a second at most: by the second drop a busy loop has made hundreds.
-    ASSERT_TRUE(Esperar([&] { return aceptadas >= 2; }));
-    EXPECT_LE(aceptadas, 3);
-}
-
 // The start-up commands of each mode, then the call, and nothing between.
 struct CasoConectar {
     const char* nombre;

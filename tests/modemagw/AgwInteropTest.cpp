@@ -7,7 +7,9 @@
 
 #include "EstacionDePrueba.h"
 #include "ParDirewolf.h"
+#include "transfer/CanalDatos.h"
 #include "transfer/EstacionEnlazada.h"
+#include "transfer/TransferenciaArchivos.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

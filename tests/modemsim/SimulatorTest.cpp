@@ -191,50 +191,37 @@ struct HostClient {
     QStringList lines;
 };
 
-class VanishedClient : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override
-    {
+// Each command is answered in order, then a host's command or data client vanishes.
+TEST(VanishedClient, EndsTheLinkAndDropsWhatWaits)
+{
+    for (const std::string way : {"CommandClosed", "DataClosed"}) {
+        SCOPED_TRACE(way);
         Options o;
         o.stations = {{"N0CALL-1", {0, false, 0}}, {"N0CALL-3", {0, false, 0}}};
         o.air = quick(1000);
-        m_sim = std::make_unique<Simulator>(o);
+        Simulator sim(o);
         QString error;
-        ASSERT_TRUE(m_sim->start(&error)) << error.toStdString();
+        ASSERT_TRUE(sim.start(&error)) << error.toStdString();
+        const auto attach = [&](const char* call) {
+            PortStation* s = sim.station(QString::fromLatin1(call));
+            auto h = std::make_unique<HostClient>(s->commandPort());
+            EXPECT_TRUE(Esperar([&] { return s->onAir(); }));
+            return h;
+        };
+        const auto a = attach("N0CALL-1");
+        const auto b = attach("N0CALL-3");
+        b->command.write("MYCALL n0call-5\rBW500\rwhat is this\rMYCALL N0CALL-1\rABORT\r");
+        ASSERT_TRUE(b->waitFor(QStringLiteral("DISCONNECTED"))) << "ABORT with no link, answered";
+        EXPECT_EQ(b->lines, (QStringList{"OK", "OK", "WRONG", "WRONG", "OK", "DISCONNECTED"}));
+        b->heard.clear();
+        a->command.write("CONNECT N0CALL-1 N0CALL-5\r"); // MYCALL renamed the station
+        ASSERT_TRUE(a->waitFor(QStringLiteral("CONNECTED N0CALL-1 N0CALL-5")));
+        a->data.write(QByteArray(4000, 'v')); // mid-transfer
+        ASSERT_TRUE(Esperar([&] { return b->data.bytesAvailable() > 0; }));
+        (way == "CommandClosed" ? a->command : a->data).close();
+        ASSERT_TRUE(b->waitFor(QStringLiteral("DISCONNECTED")));
+        EXPECT_EQ(sim.air().waiting(sim.station(QStringLiteral("N0CALL-1"))), 0);
     }
-
-    std::unique_ptr<HostClient> attach(const char* call)
-    {
-        PortStation* s = m_sim->station(QString::fromLatin1(call));
-        auto h = std::make_unique<HostClient>(s->commandPort());
-        EXPECT_TRUE(Esperar([&] { return s->onAir(); }));
-        return h;
-    }
-
-    std::unique_ptr<Simulator> m_sim;
-};
-
-// Each command is answered in order, then a host's client vanishes.
-TEST_P(VanishedClient, EndsTheLinkAndDropsWhatWaits)
-{
-    const auto a = attach("N0CALL-1");
-    const auto b = attach("N0CALL-3");
-    b->command.write("MYCALL n0call-5\rBW500\rwhat is this\rMYCALL N0CALL-1\rABORT\r");
-    ASSERT_TRUE(b->waitFor(QStringLiteral("DISCONNECTED"))) << "ABORT with no link, still answered";
-    EXPECT_EQ(b->lines, (QStringList{"OK", "OK", "WRONG", "WRONG", "OK", "DISCONNECTED"}));
-    b->heard.clear();
-    a->command.write("CONNECT N0CALL-1 N0CALL-5\r"); // MYCALL renamed the station
-    ASSERT_TRUE(a->waitFor(QStringLiteral("CONNECTED N0CALL-1 N0CALL-5")));
-    a->data.write(QByteArray(4000, 'v')); // mid-transfer
-    ASSERT_TRUE(Esperar([&] { return b->data.bytesAvailable() > 0; }));
-    const std::string way = GetParam();
-    if (way == "CommandClosed") a->command.close();
-    if (way == "DataClosed") a->data.close();
-    ASSERT_TRUE(b->waitFor(QStringLiteral("DISCONNECTED")));
-    EXPECT_EQ(m_sim->air().waiting(m_sim->station(QStringLiteral("N0CALL-1"))), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Ways, VanishedClient, ::testing::Values("CommandClosed", "DataClosed"),
-                         [](const auto& info) { return std::string(info.param); });
 
 } // namespace

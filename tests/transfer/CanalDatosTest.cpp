@@ -2,7 +2,9 @@
 // bytes, screen lines, controls, progress and panel, hostile frames, losses.
 // Two stations' files end to end: AgwInteropTest.
 
+#include "transfer/CanalDatos.h"
 #include "config/Ansi.h"
+#include "transfer/TransferenciaArchivos.h"
 #include "transfer/deflate/Compresion.h"
 
 #include "EstacionDePrueba.h"
