@@ -7,8 +7,6 @@
 #include "broadcast/Mensajes.h"
 #include "config/Ansi.h"
 #include "config/UtcClock.h"
-#include "link/Estacion.h"
-#include "transfer/CanalDatos.h"
 
 namespace kolt::broadcast {
 
@@ -52,10 +50,10 @@ QString Texto(std::string_view s)
 
 void EnlaceKISS::AgregarLinea(const std::string& linea)
 {
-    link::ModeloVentana& modelo = m_estacion.modelo();
+    model::ModeloVentana& modelo = m_s.modelo;
     // Cut as after a chat line: a flood of frames from the air must not
     // grow the screen without bound.
-    modelo.AgregarRecepcionCortando(QString::fromStdString(linea), transfer::kRecepcionMaxima);
+    modelo.AgregarRecepcionCortando(QString::fromStdString(linea), model::kRecepcionMaxima);
     modelo.EnfocarTransmision();
 }
 
@@ -69,18 +67,18 @@ void EnlaceKISS::MostrarBroadcast(const QString& origen, const QString& via1, co
 
 bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
 {
-    link::ModeloVentana& modelo = m_estacion.modelo();
+    model::ModeloVentana& modelo = m_s.modelo;
     if (!Conectado()) {
-        m_estacion.operador().Mensaje(link::Icono::Exclamacion, kKISSDesconectado);
+        m_s.operador.Mensaje(model::Icono::Exclamacion, kKISSDesconectado);
         return false;
     }
-    if (!modelo.control(link::Control::mnuCQ).enabled) {
-        m_estacion.operador().Mensaje(link::Icono::Exclamacion, kConexionEnCurso);
+    if (!modelo.control(model::Control::mnuCQ).enabled) {
+        m_s.operador.Mensaje(model::Icono::Exclamacion, kConexionEnCurso);
         return false;
     }
-    m_estacion.EsperarFinTransmision();
+    m_s.esperarFinTransmision();
 
-    const config::Configuracion& c = m_estacion.config();
+    const config::Configuracion& c = m_s.config;
     QString texto = mensaje;
     const QByteArray bytes = BytesDelMensaje(texto);
     const bool fm = c.koltMode == config::Variante::FM;
@@ -93,7 +91,7 @@ bool EnlaceKISS::EnviarBroadcast(const QString& mensaje)
 
 void EnlaceKISS::EnviarCQ()
 {
-    const config::Configuracion& c = m_estacion.config();
+    const config::Configuracion& c = m_s.config;
     if (const auto linea = LineaCQEnviado(EmisorDe(c, false), config::HoraUTC().toStdString()))
         AgregarLinea(*linea);
     const TramaSaliente trama = TramaCQ(EmisorDe(c, true));
@@ -105,10 +103,10 @@ void EnlaceKISS::AccionCQ()
     // A CQ that cannot be written is refused, not lost: nothing waits for
     // the end of a transmission that will never start.
     if (!Conectado()) {
-        AgregarLinea((kCQNoEnviado + transfer::kFinLinea).toStdString());
+        AgregarLinea((kCQNoEnviado + model::kFinLinea).toStdString());
         return;
     }
-    m_estacion.EsperarFinTransmision();
+    m_s.esperarFinTransmision();
     EnviarCQ();
     CerrarDialogoBroadcast();
 }

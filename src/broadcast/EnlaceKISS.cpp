@@ -5,19 +5,15 @@
 
 #include "broadcast/Mensajes.h"
 #include "config/UtcClock.h"
-#include "link/Estacion.h"
 
 namespace kolt::broadcast {
 
-EnlaceKISS::EnlaceKISS(link::Estacion& estacion) : m_estacion(estacion)
+EnlaceKISS::EnlaceKISS(ServiciosKISS servicios) : m_s(std::move(servicios))
 {
     // Queued, so that a socket closed inside AbrirKISS never re-enters it.
     connect(&m_socket, &QTcpSocket::disconnected, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &EnlaceKISS::AlCaer, Qt::QueuedConnection);
     connect(&m_socket, &QTcpSocket::readyRead, this, &EnlaceKISS::AlLlegar);
-    // A call started from the connect dialog closes the broadcast dialog.
-    connect(&estacion, &link::Estacion::conexionIniciada, this,
-            &EnlaceKISS::CerrarDialogoBroadcast);
 }
 
 EnlaceKISS::~EnlaceKISS() = default;
@@ -33,14 +29,14 @@ void EnlaceKISS::AbrirKISS()
     m_reintento.Marcar();
     m_socket.abort();
     m_reensamblador.reset(); // a half frame of the old connection never joins the new one
-    const config::Configuracion& c = m_estacion.config();
+    const config::Configuracion& c = m_s.config;
     m_socket.connectToHost(c.kissHost, c.kissTcpPort);
 }
 
 void EnlaceKISS::AlCaer()
 {
     // Close and Error both come for one loss; an attempt under way is left be.
-    if (m_estacion.Cerrando() || m_socket.state() != QAbstractSocket::UnconnectedState) return;
+    if (m_s.cerrando() || m_socket.state() != QAbstractSocket::UnconnectedState) return;
     m_reintento.Pedir();
 }
 
@@ -63,7 +59,7 @@ void EnlaceKISS::RecibirKISS(QByteArrayView chunk)
 {
     // The same decision the unit tests and the fuzzers drive: a frame gives
     // one line or none.
-    const config::Variante modo = m_estacion.config().koltMode.variante();
+    const config::Variante modo = m_s.config.koltMode.variante();
     const std::string utc = config::HoraUTC().toStdString();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
     for (const TramaKISS& recibida :

@@ -58,9 +58,25 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
         puerto = m_puertoRadio.get();
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
-    m_canal = std::make_unique<transfer::CanalDatos>(*this);
-    m_archivos = std::make_unique<transfer::TransferenciaArchivos>(*this);
-    m_kiss = std::make_unique<broadcast::EnlaceKISS>(*this);
+    const auto abortar = [this] { Abortar(); };
+    const auto cerrando = [this] { return m_cerrando; };
+    const auto guardar = [this] { return GuardarConfiguracion(); };
+    m_canal = std::make_unique<transfer::CanalDatos>(transfer::ServiciosCanal{
+        m_datos, m_comandos, m_modelo, m_enlace, m_config, m_transmision, abortar});
+    m_archivos = std::make_unique<transfer::TransferenciaArchivos>(transfer::ServiciosArchivos{
+        *m_canal, m_modelo, operador(), m_enlace, m_config, m_transmision,
+        [this] { return ComprobarModemConectado(); }, abortar});
+    m_kiss = std::make_unique<broadcast::EnlaceKISS>(
+        broadcast::ServiciosKISS{m_config, m_modelo, operador(), cerrando, guardar,
+                                 [this] { EsperarFinTransmision(); }});
+
+    // The modem's reports, in the order the dispatch hands them on.
+    connect(this, &Estacion::bufferInformado, m_canal.get(), &transfer::CanalDatos::ProcesarBuffer);
+    connect(this, &Estacion::enlaceTerminado, m_canal.get(),
+            &transfer::CanalDatos::ReiniciarTransferencias);
+    // A call started from the connect dialog closes the broadcast dialog.
+    connect(this, &Estacion::conexionIniciada, m_kiss.get(),
+            &broadcast::EnlaceKISS::CerrarDialogoBroadcast);
 
     // Close and Error re-run the socket check; queued, so that a socket
     // closed inside the check never re-enters it.
@@ -82,6 +98,27 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
 }
 
 Estacion::~Estacion() = default;
+
+ServiciosConectar Estacion::ServiciosDialogoConectar()
+{
+    return {m_config,
+            operador(),
+            [this] { return m_cerrando; },
+            [this] { return GuardarConfiguracion(); },
+            [this] { Conectar(); },
+            [this] { emit conexionIniciada(); }};
+}
+
+bool Estacion::PuedeAbrirConectar()
+{
+    if (!ComprobarModemConectado()) return false;
+    if (!m_modelo.control(Control::mnuCQ).enabled) {
+        operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
+        return false;
+    }
+    m_modelo.EnfocarTransmision();
+    return true;
+}
 
 QString Estacion::RutaAjustes() const
 {

@@ -6,11 +6,12 @@
 // forwards clicks and keys to it, and tests drive it headless.
 
 #include "config/Settings.h"
-#include "link/Enlace.h"
+#include "model/Enlace.h"
+#include "link/DialogoConectar.h"
 #include "link/LineasModem.h"
-#include "link/ModeloVentana.h"
-#include "link/Operador.h"
-#include "link/Reintento.h"
+#include "model/ModeloVentana.h"
+#include "model/Operador.h"
+#include "config/Reintento.h"
 #include "transfer/EstadoTransferencia.h"
 
 #include <QElapsedTimer>
@@ -42,6 +43,16 @@ class TransferenciaArchivos;
 } // namespace kolt::transfer
 
 namespace kolt::link {
+
+// The station writes the window model and speaks to the operator throughout.
+using model::Control;
+using model::Enlace;
+using model::EstadoPanel;
+using model::Geometria;
+using model::Icono;
+using model::ModeloVentana;
+using model::Operador;
+using model::Panel;
 
 inline const QString kTituloPrograma = QStringLiteral("KOLT Chat v1.4.1      ");
 inline const QString kVersion = QStringLiteral("1.4.1");
@@ -97,6 +108,13 @@ public:
     // The rule of the Connect and Send File items: both modem sockets up,
     // or the operator is told and nothing else happens.
     bool ComprobarModemConectado();
+    // The Connect menu item: with a modem socket down, or while CQ is
+    // disabled (the modem is transmitting), the operator is told so and
+    // nothing opens. True when the dialog is to be shown (the transmit box
+    // has the focus).
+    bool PuedeAbrirConectar();
+    // What the connect dialog works with.
+    ServiciosConectar ServiciosDialogoConectar();
     // Help documents beside the program.
     void AbrirChangeLog();
     void AbrirGuia();
@@ -155,7 +173,7 @@ private:
     LineasModem m_lineas;
     QTimer m_tmrComprobarSocket;
     QTimer m_tmrFinTransmision;
-    Reintento m_reintento{[this] { ComprobarSockets(); }};
+    config::Reintento m_reintento{[this] { ComprobarSockets(); }};
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
     std::unique_ptr<config::SettingsStore> m_ajustes;

@@ -3,8 +3,6 @@
 #include "transfer/TransferenciaArchivos.h"
 
 #include "config/Ansi.h"
-#include "link/Estacion.h"
-#include "transfer/CanalDatos.h"
 #include "transfer/NombresArchivo.h"
 
 #include <QElapsedTimer>
@@ -13,7 +11,7 @@
 
 namespace kolt::transfer {
 
-using link::Icono;
+using model::Icono;
 
 namespace {
 
@@ -33,20 +31,20 @@ QString BytesPorMinuto(std::uint64_t bytes, std::int64_t milisegundos)
     return QString::number(DividirAlPar(bytes * 60'000, std::uint64_t(milisegundos)));
 }
 
-TransferenciaArchivos::TransferenciaArchivos(link::Estacion& estacion)
-    : m_estacion(estacion), m_reloj(RelojMonotono())
+TransferenciaArchivos::TransferenciaArchivos(ServiciosArchivos servicios)
+    : m_s(std::move(servicios)), m_reloj(RelojMonotono())
 {
-    m_estacion.canalDatos().FijarManejadorArchivos(this);
+    m_s.canal.FijarManejadorArchivos(this);
 }
 
 TransferenciaArchivos::~TransferenciaArchivos()
 {
-    m_estacion.canalDatos().FijarManejadorArchivos(nullptr);
+    m_s.canal.FijarManejadorArchivos(nullptr);
 }
 
 void TransferenciaArchivos::AccionEnviarArchivo()
 {
-    if (m_estacion.ComprobarModemConectado()) EnviarArchivo();
+    if (m_s.modemConectado()) EnviarArchivo();
 }
 
 QByteArray TransferenciaArchivos::LeerArchivo(const QString& ruta, QString* error)
@@ -84,19 +82,19 @@ QByteArray TransferenciaArchivos::LeerArchivo(const QString& ruta, QString* erro
 
 bool TransferenciaArchivos::PuedeEnviar()
 {
-    const link::Enlace& enlace = m_estacion.enlace();
+    const model::Enlace& enlace = m_s.enlace;
     return enlace.enlazado && !enlace.desconectando &&
-           m_estacion.transmision().bytesPendientes == 0 && !m_estacion.canalDatos().Recibiendo();
+           m_s.transmision.bytesPendientes == 0 && !m_s.canal.Recibiendo();
 }
 
 void TransferenciaArchivos::EnviarArchivo()
 {
-    CanalDatos& canal = m_estacion.canalDatos();
-    EstadoTransmision& tx = m_estacion.transmision();
+    CanalDatos& canal = m_s.canal;
+    EstadoTransmision& tx = m_s.transmision;
     // The item is disabled then; a frame in flight must not be replaced.
     if (!PuedeEnviar()) return;
-    config::Configuracion& c = m_estacion.config();
-    link::Operador& operador = m_estacion.operador();
+    config::Configuracion& c = m_s.config;
+    model::Operador& operador = m_s.operador;
 
     const QString ruta = operador.ElegirArchivo(c.loadPathFile, QStringLiteral("Select file"));
     // The picker is modal, the modem is not: the link may have ended, or a
@@ -131,16 +129,16 @@ void TransferenciaArchivos::EnviarArchivo()
     }
     // As read: the file may have changed since it was checked.
     const qint64 anunciado = carga.size();
-    link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Mostrar(link::Control::lblWait, true);
+    model::ModeloVentana& modelo = m_s.modelo;
+    modelo.Mostrar(model::Control::lblWait, true);
     const TramaArchivo trama = ArmarTramaArchivo(std::span(
         reinterpret_cast<const std::uint8_t*>(carga.constData()), std::size_t(carga.size())));
-    modelo.Mostrar(link::Control::lblWait, false);
+    modelo.Mostrar(model::Control::lblWait, false);
     carga = QByteArray();
 
-    modelo.Mostrar(link::Control::cmdEnviar, false);
-    modelo.Habilitar(link::Control::mnuSendFile, false);
-    modelo.Habilitar(link::Control::mnuClear, false);
+    modelo.Mostrar(model::Control::cmdEnviar, false);
+    modelo.Habilitar(model::Control::mnuSendFile, false);
+    modelo.Habilitar(model::Control::mnuClear, false);
     canal.CabeceraPropia();
     // The block is this station's from here: a remote line arriving before
     // the send completes gets its own header.
@@ -154,7 +152,7 @@ void TransferenciaArchivos::EnviarArchivo()
     canal.EntregarTrama(QByteArrayView(reinterpret_cast<const char*>(trama.bytes.data()),
                                        qsizetype(trama.bytes.size())));
     modelo.FijarProgreso(0);
-    modelo.Mostrar(link::Control::ProgressBar, true);
+    modelo.Mostrar(model::Control::ProgressBar, true);
     m_tickInicioEnvio = m_reloj();
 }
 
@@ -162,11 +160,11 @@ void TransferenciaArchivos::EnvioTerminado(std::int64_t bytesTrama)
 {
     const QString tasa = BytesPorMinuto(std::uint64_t(std::max<std::int64_t>(bytesTrama, 0)),
                                         m_reloj() - m_tickInicioEnvio);
-    CanalDatos& canal = m_estacion.canalDatos();
+    CanalDatos& canal = m_s.canal;
     canal.CabeceraPropia();
     canal.MostrarMensaje(QStringLiteral("File sent successfully @ ") + tasa +
                          QStringLiteral(" Bytes/min") + kFinLinea);
-    if (m_estacion.config().autoDisconnect == 1) m_estacion.Abortar();
+    if (m_s.config.autoDisconnect == 1) m_s.abortar();
 }
 
 } // namespace kolt::transfer

@@ -3,8 +3,6 @@
 #include "transfer/TransferenciaArchivos.h"
 
 #include "config/Ansi.h"
-#include "link/Estacion.h"
-#include "transfer/CanalDatos.h"
 #include "transfer/NombresArchivo.h"
 
 #include <QDir>
@@ -30,7 +28,7 @@ QString MotivoDano(EstadoCarga e)
 
 void TransferenciaArchivos::InicioRecepcion(const InicioArchivo& inicio)
 {
-    m_estacion.modelo().AgregarRecepcion(QStringLiteral("Receiving ") +
+    m_s.modelo.AgregarRecepcion(QStringLiteral("Receiving ") +
                                          QString::number(inicio.total()) +
                                          QStringLiteral(" bytes file..."));
     m_tickInicioRecepcion = m_reloj();
@@ -85,18 +83,18 @@ TransferenciaArchivos::ProcesarArchivoRecibido(Marcador marcador,
     if (r.carga != EstadoCarga::Ok) return r;
     r.recibido = config::DeTextoAnsi(QByteArrayView(
         reinterpret_cast<const char*>(abierta.nombre.data()), qsizetype(abierta.nombre.size())));
-    r.guardado = GuardarArchivo(m_estacion.config().downloadFolder, NombreSeguro(r.recibido),
+    r.guardado = GuardarArchivo(m_s.config.downloadFolder, NombreSeguro(r.recibido),
                                 abierta.cuerpo);
     return r;
 }
 
 void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& tasa)
 {
-    CanalDatos& canal = m_estacion.canalDatos();
+    CanalDatos& canal = m_s.canal;
     // A file that was not saved is told on the screen and heard as it is.
     const auto noGuardado = [&](const QString& motivo) {
         canal.MostrarMensaje(kFinLinea + motivo + kFinLinea);
-        m_estacion.modelo().Anunciar(motivo);
+        m_s.modelo.Anunciar(motivo);
     };
     if (r.carga != EstadoCarga::Ok) {
         noGuardado(QStringLiteral("File arrived damaged and was not saved: ") +
@@ -107,7 +105,7 @@ void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& 
     switch (r.guardado.estado) {
     case Guardado::Estado::SinCarpeta:
         noGuardado(EntreComillas(seguro) + QStringLiteral(" not saved: the download folder ") +
-                   EntreComillas(QDir::toNativeSeparators(m_estacion.config().downloadFolder)) +
+                   EntreComillas(QDir::toNativeSeparators(m_s.config.downloadFolder)) +
                    QStringLiteral(" does not exist."));
         return;
     case Guardado::Estado::Fallo:
@@ -133,7 +131,7 @@ void TransferenciaArchivos::MostrarRecepcion(const Recepcion& r, const QString& 
                  QStringLiteral(" already exists in the download folder; the new file is ") +
                  EntreComillas(nombre) + QLatin1Char('.') + kFinLinea;
     canal.MostrarMensaje(texto);
-    m_estacion.modelo().Anunciar(QStringLiteral("File received: ") + EntreComillas(nombre));
+    m_s.modelo.Anunciar(QStringLiteral("File received: ") + EntreComillas(nombre));
 }
 
 } // namespace kolt::transfer

@@ -280,7 +280,7 @@ void frmPTT::Cerrar()
     ConfirmarPuertosEscritos();
     const keying::CierrePTT cierre = m_logica.Cerrar(m_estacion.Cerrando());
     if (!cierre.cerrar) {
-        m_estacion.operador().Mensaje(link::Icono::Critico, cierre.aviso);
+        m_estacion.operador().Mensaje(model::Icono::Critico, cierre.aviso);
         m_txtIcomAddress->setFocus();
         return;
     }

@@ -1,4 +1,4 @@
-#include "config/DialogoSetup.h"
+#include "link/DialogoSetup.h"
 
 #include "broadcast/EnlaceKISS.h"
 #include "config/Callsign.h"
@@ -9,7 +9,10 @@
 
 #include <limits>
 
-namespace kolt::config {
+namespace kolt::link {
+
+using config::CamposVariante;
+using config::Configuracion;
 
 namespace {
 
@@ -47,15 +50,15 @@ bool PuertoValido(const QString& texto)
     return v >= kPuertoMinimo && v <= kPuertoMaximo;
 }
 
-DialogoSetup::DialogoSetup(link::Estacion& estacion) : m_estacion(estacion) {}
+DialogoSetup::DialogoSetup(Estacion& estacion) : m_estacion(estacion) {}
 
 void DialogoSetup::Cargar()
 {
     m_cancelado = false;
     Configuracion& c = m_estacion.config();
     CamposSetup f;
-    for (Variante v : kVariantes) {
-        const CamposVariante& campos = CamposDe(v);
+    for (Variante v : config::kVariantes) {
+        const CamposVariante& campos = config::CamposDe(v);
         f.puerto[Indice(v)] = QString::number(c.*campos.puerto);
         f.host[Indice(v)] = c.*campos.host;
         f.ruta[Indice(v)] = c.*campos.ruta;
@@ -86,7 +89,7 @@ DisposicionSetup DialogoSetup::GestionarModo()
 
 void DialogoSetup::Cambiar()
 {
-    const QString elegida = ElegirCarpeta(m_estacion.operador(), m_estacion.config().downloadFolder,
+    const QString elegida = config::ElegirCarpeta(m_estacion.operador(), m_estacion.config().downloadFolder,
                                           QStringLiteral("Select the Destination Folder"));
     if (!elegida.isEmpty()) m_campos.carpeta = elegida;
 }
@@ -98,7 +101,7 @@ void DialogoSetup::Cancelar()
 
 DialogoSetup::Cierre DialogoSetup::Rechazar(const QString& mensaje, Campo foco)
 {
-    m_estacion.operador().Mensaje(link::Icono::Exclamacion, mensaje);
+    m_estacion.operador().Mensaje(model::Icono::Exclamacion, mensaje);
     return {false, foco};
 }
 
@@ -121,7 +124,7 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
 
     // Only the selected variant's fields: the others may hold anything.
     const int i = Indice(f.variante);
-    const QString nombre = NombreDe(kVariantes[i]);
+    const QString nombre = config::NombreDe(config::kVariantes[i]);
     if (!PuertoValido(f.puerto[i]))
         return Rechazar(QStringLiteral("Invalid KOLT %1 TCP port").arg(nombre), Campo::Puerto);
     for (QString& h : f.host)
@@ -130,7 +133,7 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
         return Rechazar(QStringLiteral("Invalid KOLT %1 Host").arg(nombre), Campo::Host);
 
     std::string indicativo = f.indicativo.toStdString();
-    const bool indicativoValido = ComprobarIndicativo(indicativo);
+    const bool indicativoValido = config::ComprobarIndicativo(indicativo);
     f.indicativo = QString::fromStdString(indicativo);
     if (!indicativoValido) return Rechazar(QStringLiteral("Invalid Call Sign"), Campo::Indicativo);
 
@@ -143,7 +146,7 @@ DialogoSetup::Cierre DialogoSetup::Cerrar()
     // Started once the settings file holds the new variant: a modem that
     // reads its ports from it, as the stand-in modem does, must find them.
     if (!relanzar.isEmpty())
-        LanzarConAvisos(m_estacion.lanzador(), m_estacion.operador(), relanzar);
+        config::LanzarConAvisos(m_estacion.lanzador(), m_estacion.operador(), relanzar);
     return {};
 }
 
@@ -158,12 +161,12 @@ bool DialogoSetup::ModemCambiado(QString& relanzar)
     const int i = Indice(m_campos.variante);
     const bool otraVariante =
         m_campos.variante != Variante::Ninguna && m_campos.variante != c.koltMode.variante();
-    QString& ruta = c.*CamposDe(m_campos.variante).ruta;
+    QString& ruta = c.*config::CamposDe(m_campos.variante).ruta;
     if (!otraVariante && m_campos.ruta[i] == ruta) return true;
 
     // The box as it stands now decides, not the stored "AutoLaunch".
     if (m_campos.lanzar &&
-        !PuedeLanzarse(m_estacion.lanzador(), m_estacion.operador(), m_campos.ruta[i]))
+        !config::PuedeLanzarse(m_estacion.lanzador(), m_estacion.operador(), m_campos.ruta[i]))
         return false;
     if (m_campos.lanzar) {
         m_estacion.lanzador().CerrarModem();
@@ -199,9 +202,9 @@ void DialogoSetup::Guardar()
     const CamposSetup& f = m_campos;
     // Every variant's fields, checked or not. A number that no port can be
     // keeps the stored port rather than wrapping round to another one.
-    for (Variante variante : kVariantes) {
+    for (Variante variante : config::kVariantes) {
         const int i = Indice(variante);
-        const CamposVariante& campos = CamposDe(variante);
+        const CamposVariante& campos = config::CamposDe(variante);
         const std::int64_t v = ValorNumerico(f.puerto[i]);
         if (v <= std::numeric_limits<std::uint16_t>::max())
             c.*campos.puerto = static_cast<std::uint16_t>(v);
@@ -212,7 +215,7 @@ void DialogoSetup::Guardar()
 
     if (f.indicativo != c.myCallsign) {
         c.myCallsign = f.indicativo;
-        m_estacion.modelo().FijarTitulo(link::kTituloPrograma + f.indicativo);
+        m_estacion.modelo().FijarTitulo(kTituloPrograma + f.indicativo);
         m_estacion.EnviarMyCall();
     }
 
@@ -231,4 +234,4 @@ void DialogoSetup::Guardar()
     c.saveLog = f.log ? 1 : 0;
 }
 
-} // namespace kolt::config
+} // namespace kolt::link

@@ -1,9 +1,9 @@
-#include "link/ModeloVentana.h"
+#include "model/ModeloVentana.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace kolt::link {
+namespace kolt::model {
 
 QString ClavePanel(Panel p)
 {
@@ -165,4 +165,4 @@ void ModeloVentana::FijarGeometria(const Geometria& g)
     emit geometriaCambiada();
 }
 
-} // namespace kolt::link
+} // namespace kolt::model

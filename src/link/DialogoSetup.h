@@ -12,10 +12,9 @@
 #include <cstdint>
 
 namespace kolt::link {
-class Estacion;
-}
 
-namespace kolt::config {
+class Estacion;
+using config::Variante;
 
 // The dialog's fields, as the operator typed them.
 struct CamposSetup {
@@ -54,7 +53,7 @@ bool PuertoValido(const QString& texto);
 
 class DialogoSetup {
 public:
-    explicit DialogoSetup(link::Estacion& estacion);
+    explicit DialogoSetup(Estacion& estacion);
 
     // Fills the fields from the settings, clears the cancel flag and lays
     // the dialog out.
@@ -90,9 +89,9 @@ private:
     void CerrarSocketsQueCambian();
     void Guardar();
 
-    link::Estacion& m_estacion;
+    Estacion& m_estacion;
     CamposSetup m_campos;
     bool m_cancelado = false;
 };
 
-} // namespace kolt::config
+} // namespace kolt::link

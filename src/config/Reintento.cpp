@@ -1,6 +1,6 @@
-#include "link/Reintento.h"
+#include "config/Reintento.h"
 
-namespace kolt::link {
+namespace kolt::config {
 
 Reintento::Reintento(std::function<void()> intento, int intervaloMs)
     : m_intento(std::move(intento)), m_intervaloMs(intervaloMs)
@@ -19,4 +19,4 @@ void Reintento::Pedir()
         m_espera.start(static_cast<int>(m_intervaloMs - pasado));
 }
 
-} // namespace kolt::link
+} // namespace kolt::config

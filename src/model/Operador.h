@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace kolt::link {
+namespace kolt::model {
 
 enum class Icono { Exclamacion, Critico, Informacion };
 
@@ -27,4 +27,4 @@ public:
     virtual void Abrir(const QString& direccion) = 0;
 };
 
-} // namespace kolt::link
+} // namespace kolt::model

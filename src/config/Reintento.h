@@ -8,7 +8,7 @@
 
 #include <functional>
 
-namespace kolt::link {
+namespace kolt::config {
 
 class Reintento {
 public:
@@ -28,4 +28,4 @@ private:
     QElapsedTimer m_ultimo;
 };
 
-} // namespace kolt::link
+} // namespace kolt::config

@@ -12,7 +12,12 @@
 #include <cstdint>
 #include <initializer_list>
 
-namespace kolt::link {
+namespace kolt::model {
+
+// The receive screen keeps this many characters when a completed message is added.
+inline constexpr qsizetype kRecepcionMaxima = 64000;
+// Lines end so on the screen and on the wire.
+inline const QString kFinLinea = QStringLiteral("\r\n");
 
 // Status bar panels, in the order they stand in the bar.
 enum class Panel { Margen1, PTT, Indicativos, Bytes, TCP };
@@ -156,4 +161,4 @@ private:
     Geometria m_geometria;
 };
 
-} // namespace kolt::link
+} // namespace kolt::model

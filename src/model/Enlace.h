@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace kolt::link {
+namespace kolt::model {
 
 struct Enlace {
     bool enlazado = false;      // a radio link is up
@@ -28,4 +28,4 @@ struct Enlace {
     }
 };
 
-} // namespace kolt::link
+} // namespace kolt::model
