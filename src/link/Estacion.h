@@ -7,11 +7,11 @@
 
 #include "config/Settings.h"
 #include "model/Enlace.h"
+#include "link/CanalComandos.h"
 #include "link/DialogoConectar.h"
-#include "link/LineasModem.h"
+#include "link/EstadoEnlace.h"
 #include "model/ModeloVentana.h"
 #include "model/Operador.h"
-#include "config/Reintento.h"
 #include "transfer/EstadoTransferencia.h"
 
 #include <QElapsedTimer>
@@ -83,23 +83,21 @@ public:
     bool Cerrando() const { return m_cerrando; }
 
     // Modem command channel.
-    void ComprobarSockets();
-    void EnviarComando(const QString& comando);
+    void ComprobarSockets() { m_canalComandos.Comprobar(); }
+    void EnviarComando(const QString& comando) { m_canalComandos.Enviar(comando); }
     void EnviarMyCall();
     void EnviarChatOn();
     void AplicarAnchoBanda();
     void Conectar();
     void Abortar();
     void ProcesarComando(const QString& linea);
-    bool SocketsArriba() const;
+    bool SocketsArriba() const { return m_canalComandos.Arriba(); }
     // CQ and Broadcast rest while the modem transmits: until its "PTT OFF",
     // or the bounded wait, whichever comes first.
     void EsperarFinTransmision();
 
-    // Link state and status display.
-    void MostrarConectando();
-    void EnlaceEstablecido();
-    void ActualizarEstado();
+    // The controls and panels for the state of the link and the modem.
+    void ActualizarEstado() { m_estadoEnlace.Actualizar(); }
 
     // Main-window actions that are the window's own.
     void AccionTamanoFuente(int puntos);
@@ -126,7 +124,7 @@ public:
     const config::Configuracion& config() const { return m_config; }
     ModeloVentana& modelo() { return m_modelo; }
     Operador& operador() { return *m_entorno.operador; }
-    Enlace& enlace() { return m_enlace; }
+    Enlace& enlace() { return m_estadoEnlace.enlace(); }
     transfer::EstadoTransmision& transmision() { return m_transmision; }
     keying::ControladorPTT& ptt() { return *m_ptt; }
     config::LanzadorModem& lanzador() { return *m_lanzador; }
@@ -139,8 +137,8 @@ public:
     bool GuardarConfiguracion();
 
     // The two modem sockets, for the data channel.
-    QTcpSocket& socketComandos() { return m_comandos; }
-    QTcpSocket& socketDatos() { return m_datos; }
+    QTcpSocket& socketComandos() { return m_canalComandos.comandos(); }
+    QTcpSocket& socketDatos() { return m_canalComandos.datos(); }
 
 signals:
     // Modem reports handed to the subsystems that act on them, in the order
@@ -151,29 +149,23 @@ signals:
     void conexionIniciada();
 
 private:
-    void AlConectarSocket();
-    void AlCaerSocket();
+    void AlSubirModem();
     void MostrarSocketsCaidos();
     void SoltarPTTSiTransmite();
     void FinTransmision();
-    void RecibirComandos();
-    void ReiniciarEnlace();
     void AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta);
     void ArrancarModemSiProcede();
     QString RutaModemDelModo() const;
 
-    bool m_enlaceAnunciado = false; // the link state the operator last heard
     Entorno m_entorno;
     config::Configuracion m_config;
     ModeloVentana m_modelo;
-    Enlace m_enlace;
     transfer::EstadoTransmision m_transmision;
-    QTcpSocket m_comandos;
-    QTcpSocket m_datos;
-    LineasModem m_lineas;
+    CanalComandos m_canalComandos{m_config};
+    EstadoEnlace m_estadoEnlace{m_modelo, m_config, m_transmision,
+                                [this] { return m_canalComandos.Arriba(); }};
     QTimer m_tmrComprobarSocket;
     QTimer m_tmrFinTransmision;
-    config::Reintento m_reintento{[this] { ComprobarSockets(); }};
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
     std::unique_ptr<config::SettingsStore> m_ajustes;
