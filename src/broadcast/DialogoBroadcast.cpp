@@ -2,7 +2,7 @@
 
 #include "broadcast/EnlaceKISS.h"
 #include "broadcast/Mensajes.h"
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 #include "config/Historial.h"
 
 #include <optional>

@@ -3,7 +3,7 @@
 // when it opens, how long the message may be, what its send button and its
 // closing do to the settings. frmBroadcast only binds them.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,8 +43,8 @@ struct ResultadoEnvio {
 // the first that fails, nothing sent) and stores them; then the histories,
 // the settings file and the broadcast itself. The dialog stays open when the
 // broadcast is refused, so that the message is not lost.
-ResultadoEnvio PulsarEnviarBroadcast(EnlaceKISS& kiss, const QString& via1,
-                                     const QString& via2, const QString& mensaje);
+ResultadoEnvio PulsarEnviarBroadcast(EnlaceKISS& kiss, const QString& via1, const QString& via2,
+                                     const QString& mensaje);
 
 // The dialog closing: unless the program itself is closing (it saves
 // everything then), both boxes must be valid call signs for anything to be

@@ -16,8 +16,8 @@
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"
+#include "config/Configuracion.h"
 #include "config/Reintento.h"
-#include "config/Settings.h"
 #include "model/ModeloVentana.h"
 #include "model/Operador.h"
 

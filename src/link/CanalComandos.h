@@ -3,8 +3,8 @@
 // is tried again at most once a second), commands written to the command
 // port, and what the modem says there split into lines.
 
+#include "config/Configuracion.h"
 #include "config/Reintento.h"
-#include "config/Settings.h"
 #include "link/LineasModem.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "link/DialogoConectar.h"
 
-#include "config/Callsign.h"
 #include "config/Historial.h"
+#include "config/Indicativo.h"
 
 namespace kolt::link {
 

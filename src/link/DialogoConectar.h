@@ -4,7 +4,7 @@
 // the call itself. The widget (ui/frmConnect) only binds its combo boxes to
 // this and reports the operator's actions.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 #include "model/Operador.h"
 
 #include <QString>

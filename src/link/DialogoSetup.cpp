@@ -1,10 +1,10 @@
 #include "link/DialogoSetup.h"
 
 #include "broadcast/EnlaceKISS.h"
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 #include "config/LanzadorModem.h"
 #include "config/ServiciosShell.h"
-#include "keying/PttController.h"
+#include "keying/ControladorPTT.h"
 #include "link/Estacion.h"
 
 #include <limits>
@@ -89,8 +89,9 @@ DisposicionSetup DialogoSetup::GestionarModo()
 
 void DialogoSetup::Cambiar()
 {
-    const QString elegida = config::ElegirCarpeta(m_estacion.operador(), m_estacion.config().downloadFolder,
-                                          QStringLiteral("Select the Destination Folder"));
+    const QString elegida =
+        config::ElegirCarpeta(m_estacion.operador(), m_estacion.config().downloadFolder,
+                              QStringLiteral("Select the Destination Folder"));
     if (!elegida.isEmpty()) m_campos.carpeta = elegida;
 }
 

@@ -1,12 +1,12 @@
 #include "link/Estacion.h"
 
 #include "broadcast/EnlaceKISS.h"
+#include "config/AlmacenAjustes.h"
 #include "config/LanzadorModem.h"
-#include "config/SessionLog.h"
-#include "config/SettingsStore.h"
-#include "keying/PttController.h"
-#include "keying/QtSerialLine.h"
-#include "keying/RadioCatalogue.h"
+#include "config/RegistroSesion.h"
+#include "keying/Catalogo.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LineaSerieQt.h"
 #include "transfer/CanalDatos.h"
 #include "transfer/TransferenciaArchivos.h"
 
@@ -28,9 +28,9 @@ constexpr int kFuentes[] = {10, 11, 12, 16, 20};
 
 // The keying state goes to the "PTT" panel; a port that will not open is
 // told to the operator.
-class Estacion::ObservadorPTT : public keying::PttObserver {
+class Estacion::AvisosPTT : public keying::ObservadorPTT {
 public:
-    explicit ObservadorPTT(Estacion& e) : m_e(e) {}
+    explicit AvisosPTT(Estacion& e) : m_e(e) {}
     void MostrarPTT(bool transmitiendo) override
     {
         const keying::PanelPTT p = keying::EstadoPanelPTT(transmitiendo);
@@ -48,11 +48,11 @@ private:
 Estacion::Estacion(Entorno entorno, QObject* parent)
     : QObject(parent), m_entorno(std::move(entorno)),
       m_lanzador(std::make_unique<config::LanzadorModem>()),
-      m_observadorPTT(std::make_unique<ObservadorPTT>(*this))
+      m_observadorPTT(std::make_unique<AvisosPTT>(*this))
 {
-    keying::SerialLine* puerto = m_entorno.puertoRadio;
+    keying::LineaSerie* puerto = m_entorno.puertoRadio;
     if (!puerto) {
-        m_puertoRadio = std::make_unique<keying::QtSerialLine>();
+        m_puertoRadio = std::make_unique<keying::LineaSerieQt>();
         puerto = m_puertoRadio.get();
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
@@ -64,9 +64,8 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
     m_archivos = std::make_unique<transfer::TransferenciaArchivos>(transfer::ServiciosArchivos{
         *m_canal, m_modelo, operador(), enlace(), m_config, m_transmision,
         [this] { return ComprobarModemConectado(); }, abortar});
-    m_kiss = std::make_unique<broadcast::EnlaceKISS>(
-        broadcast::ServiciosKISS{m_config, m_modelo, operador(), cerrando, guardar,
-                                 [this] { EsperarFinTransmision(); }});
+    m_kiss = std::make_unique<broadcast::EnlaceKISS>(broadcast::ServiciosKISS{
+        m_config, m_modelo, operador(), cerrando, guardar, [this] { EsperarFinTransmision(); }});
 
     // The modem's reports, in the order the dispatch hands them on.
     connect(this, &Estacion::bufferInformado, m_canal.get(), &transfer::CanalDatos::ProcesarBuffer);
@@ -120,8 +119,8 @@ QString Estacion::RutaAjustes() const
 
 Estacion::Arranque Estacion::Iniciar()
 {
-    m_ajustes = std::make_unique<config::SettingsStore>(RutaAjustes(), m_entorno.escritorio,
-                                                        m_entorno.carpetaPrograma);
+    m_ajustes = std::make_unique<config::AlmacenAjustes>(RutaAjustes(), m_entorno.escritorio,
+                                                         m_entorno.carpetaPrograma);
     m_ajustes->CargarConfiguracion(m_config);
 
     // One copy per program folder: a lock file beside the settings, which

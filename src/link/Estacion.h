@@ -5,11 +5,11 @@
 // triggers. It includes no widget: the window renders its model and
 // forwards clicks and keys to it, and tests drive it headless.
 
-#include "config/Settings.h"
-#include "model/Enlace.h"
+#include "config/Configuracion.h"
 #include "link/CanalComandos.h"
 #include "link/DialogoConectar.h"
 #include "link/EstadoEnlace.h"
+#include "model/Enlace.h"
 #include "model/ModeloVentana.h"
 #include "model/Operador.h"
 #include "transfer/EstadoTransferencia.h"
@@ -25,7 +25,7 @@
 
 namespace kolt::config {
 class LanzadorModem;
-class SettingsStore;
+class AlmacenAjustes;
 } // namespace kolt::config
 
 namespace kolt::broadcast {
@@ -34,7 +34,7 @@ class EnlaceKISS;
 
 namespace kolt::keying {
 class ControladorPTT;
-class SerialLine;
+class LineaSerie;
 } // namespace kolt::keying
 
 namespace kolt::transfer {
@@ -65,7 +65,7 @@ public:
         QString carpetaAjustes;  // where "KOLT Chat.ini" and the lock live
         QString escritorio;      // default of the "Path" keys
         Operador* operador = nullptr;
-        keying::SerialLine* puertoRadio = nullptr; // the radio's serial port; a real one when null
+        keying::LineaSerie* puertoRadio = nullptr; // the radio's serial port; a real one when null
         int intervaloComprobacionMs = 5000;
         // How long CQ and Broadcast wait for the modem's "PTT OFF" after a
         // CQ, a broadcast or its last "PTT ON" before they come back anyway.
@@ -168,10 +168,10 @@ private:
     QTimer m_tmrFinTransmision;
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
-    std::unique_ptr<config::SettingsStore> m_ajustes;
-    class ObservadorPTT;
-    std::unique_ptr<ObservadorPTT> m_observadorPTT;
-    std::unique_ptr<keying::SerialLine> m_puertoRadio;
+    std::unique_ptr<config::AlmacenAjustes> m_ajustes;
+    class AvisosPTT;
+    std::unique_ptr<AvisosPTT> m_observadorPTT;
+    std::unique_ptr<keying::LineaSerie> m_puertoRadio;
     std::unique_ptr<keying::ControladorPTT> m_ptt;
     std::unique_ptr<broadcast::EnlaceKISS> m_kiss;
     std::unique_ptr<transfer::CanalDatos> m_canal; // the data port: chat and file frames

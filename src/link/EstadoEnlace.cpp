@@ -1,6 +1,6 @@
 #include "link/EstadoEnlace.h"
 
-#include "config/UtcClock.h"
+#include "config/RelojUTC.h"
 
 namespace kolt::link {
 

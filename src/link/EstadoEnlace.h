@@ -3,7 +3,7 @@
 // current call, the banner of a new link, and the controls and status
 // panels of each state (modem down, linked, idle).
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 #include "link/LineasModem.h"
 #include "model/Enlace.h"
 #include "model/ModeloVentana.h"

@@ -9,7 +9,7 @@
 // side of a frame goes to a ManejadorArchivos (file transfer); sending a file
 // uses EntregarTrama and the screen helpers below like EnviarTexto does.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 #include "model/Enlace.h"
 #include "model/ModeloVentana.h"
 #include "transfer/EstadoTransferencia.h"

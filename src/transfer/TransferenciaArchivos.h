@@ -10,7 +10,7 @@
 // refusing a damaged one, and saves the body under a safe, free name in the
 // download folder. Every outcome gets its line on the receive screen.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 #include "model/Enlace.h"
 #include "model/ModeloVentana.h"
 #include "model/Operador.h"

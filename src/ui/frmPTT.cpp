@@ -1,6 +1,6 @@
 #include "ui/frmPTT.h"
 
-#include "keying/PttController.h"
+#include "keying/ControladorPTT.h"
 #include "link/Estacion.h"
 #include "ui/Accesibilidad.h"
 

@@ -13,25 +13,25 @@
 // state is shown and nothing else is done. A "Via" other than 1 to 3 keys
 // nothing, like VOX.
 //
-// Binding: the main window implements PttObserver for the status panel
+// Binding: the main window implements ObservadorPTT for the status panel
 // "PTT" and the message box, and owns one ControladorPTT for the program's
 // life. The command channel calls ActivarPTT on "PTT ON" and DesactivarPTT
 // on "PTT OFF"; when the modem link drops (or reports "DISCONNECTED") while
 // Transmitiendo() is true, it calls DesactivarPTT so that a dead modem never
 // leaves the transmitter on.
 
-#include "config/Settings.h"
-#include "keying/PortNames.h"
-#include "keying/SerialLine.h"
+#include "config/Configuracion.h"
+#include "keying/LineaSerie.h"
+#include "keying/PuertoRadio.h"
 
 #include <QString>
 
 namespace kolt::keying {
 
 // What the PTT controller shows and says.
-class PttObserver {
+class ObservadorPTT {
 public:
-    virtual ~PttObserver() = default;
+    virtual ~ObservadorPTT() = default;
 
     // The status panel "PTT": see EstadoPanelPTT for its text, picture key
     // and tool-tip in each state.
@@ -51,8 +51,8 @@ PanelPTT EstadoPanelPTT(bool transmitiendo);
 
 class ControladorPTT {
 public:
-    ControladorPTT(const config::Configuracion& ajustes, SerialLine& puerto,
-                   PttObserver& observador);
+    ControladorPTT(const config::Configuracion& ajustes, LineaSerie& puerto,
+                   ObservadorPTT& observador);
 
     // Closes the port and opens it again with the current settings, unless
     // FM or VOX; a keyed radio is unkeyed first, through the old port.
@@ -93,8 +93,8 @@ private:
     void enviarOrdenCAT(const Clave& clave, bool transmitir);
 
     const config::Configuracion& m_ajustes;
-    SerialLine& m_puerto;
-    PttObserver& m_observador;
+    LineaSerie& m_puerto;
+    ObservadorPTT& m_observador;
     bool m_transmitiendo = false;
     Clave m_claveTX; // what keyed the radio, while m_transmitiendo
 };

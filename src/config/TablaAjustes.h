@@ -5,7 +5,7 @@
 // key is the field's value in a default-constructed record, except for the
 // folder and program paths, which depend on the machine.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <QString>
 

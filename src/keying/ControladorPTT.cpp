@@ -1,7 +1,7 @@
-#include "keying/PttController.h"
+#include "keying/ControladorPTT.h"
 
-#include "keying/KeyingCommands.h"
-#include "keying/RadioCatalogue.h"
+#include "keying/ComandosPTT.h"
+#include "keying/Catalogo.h"
 
 #include <string>
 
@@ -29,8 +29,8 @@ PanelPTT EstadoPanelPTT(bool transmitiendo)
     return {QStringLiteral("RX"), QStringLiteral("LedVerde"), QStringLiteral("PTT OFF")};
 }
 
-ControladorPTT::ControladorPTT(const config::Configuracion& ajustes, SerialLine& puerto,
-                               PttObserver& observador)
+ControladorPTT::ControladorPTT(const config::Configuracion& ajustes, LineaSerie& puerto,
+                               ObservadorPTT& observador)
     : m_ajustes(ajustes), m_puerto(puerto), m_observador(observador)
 {
 }
@@ -69,7 +69,7 @@ void ControladorPTT::AbrirPuertoRadio()
                                                     m_ajustes.baud.toStdString())
                                   : std::string(kAjustesCOM);
 
-    const OpenResult resultado = m_puerto.open(puerto.dispositivo, texto);
+    const ResultadoApertura resultado = m_puerto.open(puerto.dispositivo, texto);
     if (!resultado.ok()) {
         m_observador.Avisar(MensajeFalloApertura(puerto, resultado));
         return;

@@ -14,7 +14,7 @@
 // ("4800,n,8,2"). The stop bits follow the family: two for the byte-frame
 // radios, two for text radios only at 4800 baud, one otherwise.
 
-#include "keying/RadioCatalogue.h"
+#include "keying/Catalogo.h"
 
 #include <cstdint>
 #include <optional>

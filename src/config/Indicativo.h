@@ -27,4 +27,4 @@ bool ComprobarIndicativo(std::string& indicativo);
 // ASCII upper case; the call-sign rules never look at other letters.
 std::string AMayusculas(std::string_view text);
 
-}  // namespace kolt::config
+} // namespace kolt::config

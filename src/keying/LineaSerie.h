@@ -1,7 +1,7 @@
 #pragma once
 // The radio serial port as the PTT controller sees it: open with a settings
 // text, drive the two modem lines, write a command, close. The program uses
-// QtSerialLine; tests record the calls on a double, since no machine here
+// LineaSerieQt; tests record the calls on a double, since no machine here
 // has RTS and DTR lines to watch.
 
 #include <QByteArray>
@@ -11,7 +11,7 @@
 
 namespace kolt::keying {
 
-enum class OpenError {
+enum class ErrorApertura {
     None,
     NotFound,         // no such device
     PermissionDenied, // the user may not open the device
@@ -20,19 +20,19 @@ enum class OpenError {
     Other,
 };
 
-struct OpenResult {
-    OpenError error = OpenError::None;
+struct ResultadoApertura {
+    ErrorApertura error = ErrorApertura::None;
     QString group; // with PermissionDenied: the group that owns the device, when known
-    bool ok() const { return error == OpenError::None; }
+    bool ok() const { return error == ErrorApertura::None; }
 };
 
-class SerialLine {
+class LineaSerie {
 public:
-    virtual ~SerialLine() = default;
+    virtual ~LineaSerie() = default;
 
     // Opens `device` (a path, or a name under /dev) with a settings text such
     // as "4800,n,8,2". The port must be closed.
-    virtual OpenResult open(const QString& device, std::string_view settings) = 0;
+    virtual ResultadoApertura open(const QString& device, std::string_view settings) = 0;
     virtual bool isOpen() const = 0;
 
     // False when the port is closed or the device has no modem lines (a pty,

@@ -1,4 +1,4 @@
-#include "keying/PortNames.h"
+#include "keying/PuertoRadio.h"
 
 #include <QCollator>
 #include <QDir>
@@ -36,12 +36,12 @@ PuertoRadio ResolverPuerto(const QString& nombre)
     return {nombre, nombre};
 }
 
-QString MensajeFalloApertura(const PuertoRadio& puerto, const OpenResult& resultado)
+QString MensajeFalloApertura(const PuertoRadio& puerto, const ResultadoApertura& resultado)
 {
     QString mensaje = QStringLiteral("Unable to open radio serial port %1. May be in use by "
                                      "another application.")
                           .arg(puerto.nombre);
-    if (resultado.error != OpenError::PermissionDenied) return mensaje;
+    if (resultado.error != ErrorApertura::PermissionDenied) return mensaje;
     if (resultado.group.isEmpty())
         return mensaje + QStringLiteral(" Access to %1 was denied: the user must be a member of "
                                         "the group that owns it (dialout on Debian).")

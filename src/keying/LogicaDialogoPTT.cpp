@@ -1,8 +1,8 @@
-#include "keying/PttDialogLogic.h"
+#include "keying/LogicaDialogoPTT.h"
 
-#include "keying/KeyingCommands.h"
-#include "keying/PortNames.h"
-#include "keying/RadioCatalogue.h"
+#include "keying/ComandosPTT.h"
+#include "keying/PuertoRadio.h"
+#include "keying/Catalogo.h"
 
 #include <array>
 

@@ -9,7 +9,7 @@
 // reaches the radio; reopening that device picks the port up again with
 // its queue, so nothing written later overtakes it.
 
-#include "keying/SerialLine.h"
+#include "keying/LineaSerie.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -18,12 +18,12 @@
 
 namespace kolt::keying {
 
-class QtSerialLine final : public SerialLine {
+class LineaSerieQt final : public LineaSerie {
 public:
-    QtSerialLine() = default;
-    ~QtSerialLine() override;
+    LineaSerieQt() = default;
+    ~LineaSerieQt() override;
 
-    OpenResult open(const QString& device, std::string_view settings) override;
+    ResultadoApertura open(const QString& device, std::string_view settings) override;
     bool isOpen() const override;
     bool setRts(bool on) override;
     bool setDtr(bool on) override;

@@ -12,8 +12,8 @@
 // normal (0), its size into terminalWidth and terminalHeight (TomarVentana
 // does exactly that). Dialogs that save on their own leave them alone.
 
-#include "config/IniText.h"
-#include "config/Settings.h"
+#include "config/Configuracion.h"
+#include "config/TextoIni.h"
 
 #include <QString>
 
@@ -45,11 +45,11 @@ void TomarVentana(Configuracion& c, const EstadoVentana& ventana);
 
 struct Clave;
 
-class SettingsStore {
+class AlmacenAjustes {
 public:
     // `carpetaPrograma` holds the stand-in modem that the modem paths point
     // to by default on platforms other than Windows.
-    SettingsStore(QString archivoIni, QString escritorio, QString carpetaPrograma);
+    AlmacenAjustes(QString archivoIni, QString escritorio, QString carpetaPrograma);
 
     // One key of the document read last: the default when the section or the
     // key is missing, the stored text (maybe empty) otherwise.
@@ -78,7 +78,7 @@ private:
     QString m_archivo;
     QString m_escritorio;
     QString m_carpetaPrograma;
-    IniText m_ini;
+    TextoIni m_ini;
 };
 
 } // namespace kolt::config

@@ -2,7 +2,7 @@
 // The session log: at close, the receive screen is appended to one file per
 // local day and modem variant in the download folder, as ANSI text.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <QDate>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "config/Settings.h"
-#include "config/SettingsTable.h"
+#include "config/Configuracion.h"
+#include "config/TablaAjustes.h"
 
 namespace kolt::config {
 

@@ -1,4 +1,4 @@
-#include "keying/KeyingCommands.h"
+#include "keying/ComandosPTT.h"
 
 #include <algorithm>
 #include <array>

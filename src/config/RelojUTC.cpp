@@ -1,4 +1,4 @@
-#include "config/UtcClock.h"
+#include "config/RelojUTC.h"
 
 namespace kolt::config {
 

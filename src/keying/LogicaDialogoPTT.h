@@ -18,7 +18,7 @@
 // the dialog do; a selection made by the logic runs the same handler chain
 // as the operator's (brand -> model -> speed).
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "config/IniText.h"
+#include "config/TextoIni.h"
 
 #include <algorithm>
 
@@ -30,7 +30,7 @@ bool igualesSinCaso(std::string_view a, std::string_view b)
 
 } // namespace
 
-IniText::IniText(std::string_view bytes)
+TextoIni::TextoIni(std::string_view bytes)
 {
     std::size_t inicio = 0;
     while (inicio < bytes.size()) {
@@ -44,7 +44,7 @@ IniText::IniText(std::string_view bytes)
     }
 }
 
-IniText::Linea IniText::clasificar(std::string texto)
+TextoIni::Linea TextoIni::clasificar(std::string texto)
 {
     Linea l;
     l.texto = std::move(texto);
@@ -73,7 +73,7 @@ IniText::Linea IniText::clasificar(std::string texto)
     return l;
 }
 
-IniText::Linea IniText::lineaClave(std::string_view key, std::string_view value)
+TextoIni::Linea TextoIni::lineaClave(std::string_view key, std::string_view value)
 {
     std::string texto;
     texto.reserve(key.size() + 1 + value.size());
@@ -83,7 +83,7 @@ IniText::Linea IniText::lineaClave(std::string_view key, std::string_view value)
     return clasificar(std::move(texto));
 }
 
-std::size_t IniText::buscarSeccion(std::string_view section) const
+std::size_t TextoIni::buscarSeccion(std::string_view section) const
 {
     const std::string_view buscada = recortar(section);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
@@ -94,7 +94,7 @@ std::size_t IniText::buscarSeccion(std::string_view section) const
     return std::string::npos;
 }
 
-std::size_t IniText::buscarClave(std::size_t cabecera, std::string_view key) const
+std::size_t TextoIni::buscarClave(std::size_t cabecera, std::string_view key) const
 {
     const std::string_view buscada = recortar(key);
     for (std::size_t i = cabecera + 1; i < m_lines.size(); ++i) {
@@ -106,7 +106,7 @@ std::size_t IniText::buscarClave(std::size_t cabecera, std::string_view key) con
     return std::string::npos;
 }
 
-std::optional<std::string> IniText::get(std::string_view section, std::string_view key) const
+std::optional<std::string> TextoIni::get(std::string_view section, std::string_view key) const
 {
     const auto cabecera = buscarSeccion(section);
     if (cabecera == std::string::npos) return std::nullopt;
@@ -121,7 +121,7 @@ std::optional<std::string> IniText::get(std::string_view section, std::string_vi
     return std::string(valor.substr(0, kMaxValor));
 }
 
-void IniText::set(std::string_view section, std::string_view key, std::string_view value)
+void TextoIni::set(std::string_view section, std::string_view key, std::string_view value)
 {
     const auto cabecera = buscarSeccion(section);
     if (cabecera == std::string::npos) {
@@ -144,7 +144,7 @@ void IniText::set(std::string_view section, std::string_view key, std::string_vi
                    lineaClave(recortar(key), value));
 }
 
-std::string IniText::serialize() const
+std::string TextoIni::serialize() const
 {
     std::size_t total = 0;
     for (const auto& l : m_lines)

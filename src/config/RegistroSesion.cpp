@@ -1,4 +1,4 @@
-#include "config/SessionLog.h"
+#include "config/RegistroSesion.h"
 
 #include "config/Ansi.h"
 

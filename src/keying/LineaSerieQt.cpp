@@ -1,6 +1,6 @@
-#include "keying/QtSerialLine.h"
+#include "keying/LineaSerieQt.h"
 
-#include "keying/KeyingCommands.h"
+#include "keying/ComandosPTT.h"
 
 #include <QFile>
 #include <QTimer>
@@ -45,12 +45,12 @@ QString rutaDispositivo(const QString& device)
 
 // QSerialPort reports EACCES and EBUSY alike; only the first is cured by
 // joining the device's group, so tell them apart here.
-OpenResult falloPermiso(const QString& device)
+ResultadoApertura falloPermiso(const QString& device)
 {
 #ifdef Q_OS_UNIX
     const QByteArray ruta = QFile::encodeName(rutaDispositivo(device));
     if (::access(ruta.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-        OpenResult r{OpenError::PermissionDenied, {}};
+        ResultadoApertura r{ErrorApertura::PermissionDenied, {}};
         struct stat st {};
         if (::stat(ruta.constData(), &st) == 0)
             if (const group* g = ::getgrgid(st.st_gid))
@@ -60,7 +60,7 @@ OpenResult falloPermiso(const QString& device)
 #else
     Q_UNUSED(device);
 #endif
-    return {OpenError::Busy, {}};
+    return {ErrorApertura::Busy, {}};
 }
 
 void Configurar(QSerialPort& puerto, const AjustesSerie& ajustes)
@@ -82,7 +82,7 @@ void CerrarYa(QSerialPort& puerto)
 
 } // namespace
 
-QtSerialLine::~QtSerialLine()
+LineaSerieQt::~LineaSerieQt()
 {
     close();
     for (QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly)) {
@@ -91,11 +91,11 @@ QtSerialLine::~QtSerialLine()
     }
 }
 
-OpenResult QtSerialLine::open(const QString& device, std::string_view settings)
+ResultadoApertura LineaSerieQt::open(const QString& device, std::string_view settings)
 {
     const auto ajustes = LeerAjustes(settings);
-    if (!ajustes) return {OpenError::BadSettings, {}};
-    if (isOpen()) return {OpenError::Busy, {}};
+    if (!ajustes) return {ErrorApertura::BadSettings, {}};
+    if (isOpen()) return {ErrorApertura::Busy, {}};
 
     // Still handing over its last bytes: take it back, queue and all.
     for (QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly)) {
@@ -120,19 +120,19 @@ OpenResult QtSerialLine::open(const QString& device, std::string_view settings)
     const QSerialPort::SerialPortError error = m_port->error();
     m_port.reset();
     switch (error) {
-    case QSerialPort::DeviceNotFoundError: return {OpenError::NotFound, {}};
+    case QSerialPort::DeviceNotFoundError: return {ErrorApertura::NotFound, {}};
     case QSerialPort::PermissionError: return falloPermiso(device);
-    case QSerialPort::UnsupportedOperationError: return {OpenError::BadSettings, {}};
-    default: return {OpenError::Other, {}};
+    case QSerialPort::UnsupportedOperationError: return {ErrorApertura::BadSettings, {}};
+    default: return {ErrorApertura::Other, {}};
     }
 }
 
-bool QtSerialLine::isOpen() const
+bool LineaSerieQt::isOpen() const
 {
     return m_port && m_port->isOpen();
 }
 
-bool QtSerialLine::setRts(bool on)
+bool LineaSerieQt::setRts(bool on)
 {
     if (!isOpen()) return false;
     const bool ok = m_port->setRequestToSend(on);
@@ -140,7 +140,7 @@ bool QtSerialLine::setRts(bool on)
     return ok;
 }
 
-bool QtSerialLine::setDtr(bool on)
+bool LineaSerieQt::setDtr(bool on)
 {
     if (!isOpen()) return false;
     const bool ok = m_port->setDataTerminalReady(on);
@@ -150,7 +150,7 @@ bool QtSerialLine::setDtr(bool on)
 
 // Queued behind whatever is still waiting, so commands leave in the order
 // they were given; flush() writes what the device takes now, never waits.
-bool QtSerialLine::write(const QByteArray& bytes)
+bool LineaSerieQt::write(const QByteArray& bytes)
 {
     if (!isOpen()) return false;
     if (m_port->write(bytes) != bytes.size()) {
@@ -161,7 +161,7 @@ bool QtSerialLine::write(const QByteArray& bytes)
     return true;
 }
 
-qint64 QtSerialLine::Pendientes() const
+qint64 LineaSerieQt::Pendientes() const
 {
     qint64 n = m_port ? m_port->bytesToWrite() : 0;
     for (const QSerialPort* s : m_salientes.findChildren<QSerialPort*>(Qt::FindDirectChildrenOnly))
@@ -169,7 +169,7 @@ qint64 QtSerialLine::Pendientes() const
     return n;
 }
 
-void QtSerialLine::close()
+void LineaSerieQt::close()
 {
     if (!isOpen()) {
         m_port.reset();
@@ -184,7 +184,7 @@ void QtSerialLine::close()
     Soltar(std::move(m_port));
 }
 
-void QtSerialLine::Soltar(std::unique_ptr<QSerialPort> puerto)
+void LineaSerieQt::Soltar(std::unique_ptr<QSerialPort> puerto)
 {
     QSerialPort* s = puerto.release();
     s->setParent(&m_salientes);

@@ -30,13 +30,13 @@
 
 namespace kolt::config {
 
-class IniText {
+class TextoIni {
 public:
     static constexpr std::size_t kMaxValor = 255;
 
-    IniText() = default;
+    TextoIni() = default;
     // Splits at LF; a CR right before the LF belongs to the line end.
-    explicit IniText(std::string_view bytes);
+    explicit TextoIni(std::string_view bytes);
 
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
 

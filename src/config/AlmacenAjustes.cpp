@@ -1,8 +1,8 @@
-#include "config/SettingsStore.h"
+#include "config/AlmacenAjustes.h"
 
 #include "config/Ansi.h"
-#include "config/Callsign.h"
-#include "config/SettingsTable.h"
+#include "config/Indicativo.h"
+#include "config/TablaAjustes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,13 +127,13 @@ void TomarVentana(Configuracion& c, const EstadoVentana& ventana)
     }
 }
 
-SettingsStore::SettingsStore(QString archivoIni, QString escritorio, QString carpetaPrograma)
+AlmacenAjustes::AlmacenAjustes(QString archivoIni, QString escritorio, QString carpetaPrograma)
     : m_archivo(std::move(archivoIni)), m_escritorio(std::move(escritorio)),
       m_carpetaPrograma(std::move(carpetaPrograma))
 {
 }
 
-QString SettingsStore::LeerINI(const QString& seccion, const QString& clave,
+QString AlmacenAjustes::LeerINI(const QString& seccion, const QString& clave,
                                const QString& porDefecto) const
 {
     const auto valor = m_ini.get(vista(ATextoAnsi(seccion)), vista(ATextoAnsi(clave)));
@@ -141,12 +141,12 @@ QString SettingsStore::LeerINI(const QString& seccion, const QString& clave,
                  : porDefecto;
 }
 
-void SettingsStore::EscribirINI(const QString& seccion, const QString& clave, const QString& valor)
+void AlmacenAjustes::EscribirINI(const QString& seccion, const QString& clave, const QString& valor)
 {
     m_ini.set(vista(ATextoAnsi(seccion)), vista(ATextoAnsi(clave)), vista(ATextoAnsi(valor)));
 }
 
-QString SettingsStore::porDefecto(const Clave& k) const
+QString AlmacenAjustes::porDefecto(const Clave& k) const
 {
 #ifdef Q_OS_WIN
     const QString hf = QStringLiteral("C:\\KOLT\\KOLT.exe");
@@ -169,9 +169,9 @@ QString SettingsStore::porDefecto(const Clave& k) const
     return textoDe(Configuracion{}, k);
 }
 
-bool SettingsStore::leerArchivo()
+bool AlmacenAjustes::leerArchivo()
 {
-    m_ini = IniText();
+    m_ini = TextoIni();
     // Only a regular file: opening a FIFO or a device would block or read
     // without end.
     const QFileInfo info(m_archivo);
@@ -180,11 +180,11 @@ bool SettingsStore::leerArchivo()
     if (!f.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = f.read(kTamanoMaximo + 1);
     if (bytes.size() > kTamanoMaximo) return true;
-    m_ini = IniText(vista(bytes));
+    m_ini = TextoIni(vista(bytes));
     return true;
 }
 
-void SettingsStore::CargarConfiguracion(Configuracion& c)
+void AlmacenAjustes::CargarConfiguracion(Configuracion& c)
 {
     leerArchivo();
     // Every key is read in file order; the corrections below do not depend on
@@ -201,7 +201,7 @@ void SettingsStore::CargarConfiguracion(Configuracion& c)
     }
 }
 
-bool SettingsStore::GuardarConfiguracion(Configuracion& c,
+bool AlmacenAjustes::GuardarConfiguracion(Configuracion& c,
                                          const std::optional<EstadoVentana>& ventana)
 {
     if (ventana) TomarVentana(c, *ventana);

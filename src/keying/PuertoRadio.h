@@ -6,7 +6,7 @@
 // ports, /dev/ttyS0 onwards on Linux. Any other name is a device opened as
 // written: a path such as /dev/serial/by-id/usb-..., or a name under /dev.
 
-#include "keying/SerialLine.h"
+#include "keying/LineaSerie.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +21,7 @@ struct PuertoRadio {
 PuertoRadio ResolverPuerto(const QString& nombre);
 
 // The message after a failed open; a permission failure says how to cure it.
-QString MensajeFalloApertura(const PuertoRadio& puerto, const OpenResult& resultado);
+QString MensajeFalloApertura(const PuertoRadio& puerto, const ResultadoApertura& resultado);
 
 // "COM1" to "COM16".
 QStringList PuertosCOM();

@@ -9,4 +9,4 @@ namespace kolt::config {
 // "hh:mm:ss" of the given UTC time (the current time when none is given).
 QString HoraUTC(const QDateTime& ahora = QDateTime::currentDateTimeUtc());
 
-}  // namespace kolt::config
+} // namespace kolt::config
