@@ -60,8 +60,8 @@ void ControladorPTT::AbrirPuertoRadio()
     // Closing does not unkey a CAT radio: tell it while the old port is open.
     if (m_transmitiendo) DesactivarPTT();
     CerrarPuertoRadio();
-    const Clave clave = claveActual();
-    if (clave.fm || (m_ajustes.via != kViaCAT && m_ajustes.via != kViaCOM)) return;
+    const bool fm = m_ajustes.koltMode == config::Variante::FM;
+    if (fm || (m_ajustes.via != kViaCAT && m_ajustes.via != kViaCOM)) return;
 
     const bool cat = m_ajustes.via == kViaCAT;
     const PuertoRadio puerto = ResolverPuerto(cat ? m_ajustes.catPort : m_ajustes.pttPort);
