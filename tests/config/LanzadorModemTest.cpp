@@ -1,7 +1,5 @@
 // The modem launcher: Windows programs through wine, and ending the whole
-// program it started, children included. `wine` here is a script of the
-// test that starts its argument in the background, as wine's loader leaves
-// the Windows program running in a process of its own.
+// program it started, children included.
 
 #include "config/LanzadorModem.h"
 
@@ -13,9 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <memory>
 
 using namespace kolt;
 using config::LanzadorModem;
@@ -35,42 +30,28 @@ bool Terminado(qint64 pid)
 
 class LanzadorModemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(QDir(m_dir.path()).mkdir("bin"));
-        ASSERT_TRUE(QDir(m_dir.path()).mkdir("vacia"));
-    }
+    void SetUp() override { ASSERT_TRUE(QDir(m_dir.path()).mkdir("bin")); }
     void TearDown() override { m_lanzador.CerrarModem(); }
 
     QString Ruta(const QString& nombre) const { return QDir(m_dir.path()).filePath(nombre); }
 
-    void Script(const QString& ruta, const QString& cuerpo)
+    QString Script(const QString& nombre, const QString& cuerpo)
     {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QFile f(Ruta(nombre));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(("#!/bin/sh\n" + cuerpo).toUtf8());
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        return f.fileName();
     }
 
-    // A wine that notes its arguments and runs the "Windows program" (a
-    // shell script here) in a child, then waits for it.
-    void WineFalso()
+    // Writes its pid to `pid` and runs until ended; `sordo`: only KILL ends it.
+    QString Programa(const QString& nombre, const QString& pid, bool sordo = false)
     {
-        Script(Ruta("bin/wine"),
-               QStringLiteral("echo \"$@\" > '%1'\nsh \"$1\" &\nwait\n").arg(Ruta("wine-args")));
-        m_lanzador.FijarBusquedaWine({Ruta("bin")});
+        return Script(nombre, QStringLiteral("%1echo $$ > '%2'\nexec sleep 600\n")
+                                  .arg(sordo ? "trap '' TERM\n" : "", Ruta(pid)));
     }
 
-    // A program that writes its pid and then runs until it is ended.
-    QString Programa(const QString& nombre, const QString& pid = QStringLiteral("pid"))
-    {
-        const QString ruta = Ruta(nombre);
-        Script(ruta, QStringLiteral("echo $$ > '%1'\nexec sleep 600\n").arg(Ruta(pid)));
-        return ruta;
-    }
-
-    qint64 PidEscrito(const QString& nombre = QStringLiteral("pid"))
+    qint64 PidEscrito(const QString& nombre)
     {
         QFile f(Ruta(nombre));
         if (!Esperar([&] { return f.exists() && f.size() > 0; })) return 0;
@@ -82,121 +63,53 @@ protected:
     LanzadorModem m_lanzador;
 };
 
-TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGiven)
+TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGivenElseIsRefused)
 {
-    WineFalso();
-    const QString exe = Programa("Modem Folder KOLT.EXE");
-    ASSERT_EQ(m_lanzador.LanzarModem(exe), LanzadorModem::Resultado::Lanzado);
-    const qint64 programa = PidEscrito();
-    ASSERT_GT(programa, 0);
-    QFile args(Ruta("wine-args"));
-    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(args.readAll().trimmed()), exe);
-    EXPECT_TRUE(m_lanzador.EnMarcha());
-
-    // The program wine runs is a child of the launched process: closing
-    // must end it too, not only the launcher.
-    m_lanzador.CerrarModem();
-    EXPECT_FALSE(m_lanzador.EnMarcha());
-    EXPECT_TRUE(Esperar([&] { return Terminado(programa); }, 3000));
-}
-
-TEST_F(LanzadorModemTest, ExeWithoutWineIsRefusedToldAndNothingStarts)
-{
-    m_lanzador.FijarBusquedaWine({Ruta("vacia")});
-    const QString exe = Programa("KOLT.exe");
-    EXPECT_EQ(m_lanzador.LanzarModem(exe), LanzadorModem::Resultado::FaltaWine);
+    const QString exe = Programa("Modem Folder KOLT.EXE", "pid");
+    m_lanzador.FijarBusquedaWine({Ruta("bin")});
     test::OperadorGuion operador;
     EXPECT_FALSE(config::LanzarConAvisos(m_lanzador, operador, exe));
     ASSERT_EQ(operador.avisos.size(), 1u);
     EXPECT_EQ(operador.avisos[0].icono, link::Icono::Critico);
     EXPECT_EQ(operador.avisos[0].texto, config::TextoFaltaWine(exe));
-    EXPECT_TRUE(operador.avisos[0].texto.contains("wine")) << "names what is missing";
     EXPECT_FALSE(m_lanzador.EnMarcha());
-    test::Dejar(100);
-    EXPECT_FALSE(QFile::exists(Ruta("pid")));
-}
 
-// A program that ignores TERM and leaves a child of its own running, as
-// some modems do: both end.
-TEST_F(LanzadorModemTest, OtherProgramsStartDirectlyAndEndWithTheirChildrenWhateverTheyIgnore)
-{
+    // A wine that notes its arguments, ignores TERM and runs the program in a child.
     m_lanzador.FijarEsperas(300, 100);
-    Script(Ruta("modem"), QStringLiteral("trap '' TERM\nsh '%1' &\nwait\n").arg(Programa("hijo")));
-    m_lanzador.FijarBusquedaWine({Ruta("vacia")});
-    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("modem")), LanzadorModem::Resultado::Lanzado);
-    const qint64 hijo = PidEscrito();
-    ASSERT_GT(hijo, 0);
+    Script("bin/wine", QStringLiteral("trap '' TERM\necho \"$@\" > '%1'\nsh \"$1\" &\nwait\n")
+                           .arg(Ruta("wine-args")));
+    ASSERT_EQ(m_lanzador.LanzarModem(exe), LanzadorModem::Resultado::Lanzado);
+    const qint64 programa = PidEscrito("pid");
+    ASSERT_GT(programa, 0);
+    QFile args(Ruta("wine-args"));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll().trimmed()), exe);
+    EXPECT_TRUE(m_lanzador.EnMarcha());
+    // Closing ends the child too, whatever the launched process ignores.
     m_lanzador.CerrarModem();
     EXPECT_FALSE(m_lanzador.EnMarcha());
-    EXPECT_TRUE(Esperar([&] { return Terminado(hijo); }, 3000));
+    EXPECT_TRUE(Esperar([&] { return Terminado(programa); }, 3000));
 }
 
-// Ending never holds the caller: TERM now, KILL later from the event loop,
-// and a program started meanwhile waits until the old one has gone, so
-// that it finds the old one's ports free.
+// Ending never holds the caller (TERM now, KILL later from the event loop);
+// a program started meanwhile waits for the old one, to find its ports free.
 TEST_F(LanzadorModemTest, EndingReturnsAtOnceAndTheNextProgramWaitsForTheOldOne)
 {
-    // The second wait is the launcher's last resort for a program that KILL
-    // does not end at once: on a loaded machine 100 ms is not enough for the
-    // kernel to finish one off, so it is kept out of this story's way.
-    m_lanzador.FijarEsperas(300, 3000);
-    Script(Ruta("sordo"),
-           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
-               .arg(Ruta("pid")));
-    ASSERT_EQ(m_lanzador.LanzarModem(Ruta("sordo")), LanzadorModem::Resultado::Lanzado);
-    const qint64 sordo = PidEscrito();
+    // A loaded machine needs more than 100 ms to finish one off after KILL.
+    m_lanzador.FijarEsperas(300, 1000);
+    ASSERT_EQ(m_lanzador.LanzarModem(Programa("sordo", "pid", true)),
+              LanzadorModem::Resultado::Lanzado);
+    const qint64 sordo = PidEscrito("pid");
     ASSERT_GT(sordo, 0);
-
     m_lanzador.CerrarModem();
     EXPECT_FALSE(Terminado(sordo)) << "TERM is ignored, and KILL is not waited for";
-    EXPECT_FALSE(m_lanzador.EnMarcha());
     EXPECT_TRUE(m_lanzador.Terminando());
 
     m_lanzador.LanzarModem(Programa("siguiente", "pid2"));
-    EXPECT_TRUE(m_lanzador.EnMarcha());
-    const qint64 siguiente = PidEscrito("pid2");
-    ASSERT_GT(siguiente, 0);
+    ASSERT_GT(PidEscrito("pid2"), 0);
     EXPECT_TRUE(Terminado(sordo)) << "the next one started only once the old one had gone";
     EXPECT_FALSE(m_lanzador.Terminando());
     EXPECT_TRUE(m_lanzador.EnMarcha());
-}
-
-// Only CerrarModem ends a program: one started before the last, and the
-// last one when the chat ends without closing it (AutoLaunch turned off),
-// keep running.
-TEST_F(LanzadorModemTest, ProgramsNotClosedOutliveTheLauncher)
-{
-    auto lanzador = std::make_unique<LanzadorModem>();
-    lanzador->LanzarModem(Programa("anterior", "pid1"));
-    const qint64 anterior = PidEscrito("pid1");
-    lanzador->LanzarModem(Programa("ultimo", "pid2"));
-    const qint64 ultimo = PidEscrito("pid2");
-    ASSERT_GT(anterior, 0);
-    ASSERT_GT(ultimo, 0);
-    lanzador.reset();
-    test::Dejar(200);
-    EXPECT_FALSE(Terminado(anterior));
-    EXPECT_FALSE(Terminado(ultimo));
-    for (qint64 pid : {anterior, ultimo})
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
-}
-
-// The chat ending right after CerrarModem: the program still gets its
-// KILL, from the launcher's end, before the chat is gone.
-TEST_F(LanzadorModemTest, EndingAProgramFinishesAtTheLaunchersEnd)
-{
-    auto lanzador = std::make_unique<LanzadorModem>();
-    lanzador->FijarEsperas(300, 100);
-    Script(Ruta("sordo"),
-           QStringLiteral("trap '' TERM\necho $$ > '%1'\nwhile :; do sleep 1; done\n")
-               .arg(Ruta("pid")));
-    lanzador->LanzarModem(Ruta("sordo"));
-    const qint64 sordo = PidEscrito();
-    ASSERT_GT(sordo, 0);
-    lanzador->CerrarModem();
-    lanzador.reset();
-    EXPECT_TRUE(Esperar([&] { return Terminado(sordo); }, 2000));
 }
 
 } // namespace

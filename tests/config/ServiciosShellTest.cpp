@@ -1,5 +1,3 @@
-// The folder picker's start folder: one trailing separator goes.
-
 #include "config/ServiciosShell.h"
 
 #include "OperadorGuion.h"
@@ -7,43 +5,29 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kolt;
 
 namespace {
 
-struct CasoCarpeta {
-    const char* inicio;
-    const char* mostrada;             // what the picker starts at, and the caller keeps
-    const char* elegida = "/elegida"; // the operator's answer; empty: cancelled
-};
-
-void PrintTo(const CasoCarpeta& c, std::ostream* os)
+// The folder picker's start folder loses one trailing separator, for the
+// picker and the caller; roots stay roots. An empty answer is a cancel.
+TEST(ElegirCarpeta, TrailingSeparatorIsRemovedForThePickerAndTheCaller)
 {
-    *os << '"' << c.inicio << '"';
+    for (auto [inicio, mostrada, elegida] :
+         {std::tuple{"/home/op/Downloads/", "/home/op/Downloads", "/elegida"},
+          {"C:\\KOLT\\", "C:\\KOLT", ""},
+          {"/srv//", "/srv/", "/x"},
+          {"/", "/", "/y"}}) {
+        test::OperadorGuion operador;
+        operador.respuestas = {QString::fromLatin1(elegida)};
+        QString carpeta = QString::fromLatin1(inicio);
+        EXPECT_EQ(config::ElegirCarpeta(operador, carpeta, "Titulo"), elegida);
+        EXPECT_EQ(carpeta, mostrada);
+        EXPECT_EQ(operador.carpetasPedidas, QStringList{mostrada});
+        EXPECT_EQ(operador.titulosPedidos, QStringList{"Titulo"});
+    }
 }
-
-class ElegirCarpetaTest : public ::testing::TestWithParam<CasoCarpeta> {};
-
-TEST_P(ElegirCarpetaTest, TrailingSeparatorIsRemovedForThePickerAndTheCaller)
-{
-    test::OperadorGuion operador;
-    operador.respuestas = {QString::fromUtf8(GetParam().elegida)};
-    QString inicio = QString::fromUtf8(GetParam().inicio);
-    EXPECT_EQ(config::ElegirCarpeta(operador, inicio, "Titulo"), GetParam().elegida);
-    EXPECT_EQ(inicio, GetParam().mostrada);
-    EXPECT_EQ(operador.carpetasPedidas, QStringList{GetParam().mostrada});
-    EXPECT_EQ(operador.titulosPedidos, QStringList{"Titulo"});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Carpetas, ElegirCarpetaTest,
-    ::testing::Values(CasoCarpeta{"/home/op/Downloads/", "/home/op/Downloads"},
-                      CasoCarpeta{"/home/op/Downloads", "/home/op/Downloads"},
-                      CasoCarpeta{"C:\\KOLT\\Downloads\\", "C:\\KOLT\\Downloads"},
-                      CasoCarpeta{"/tmp/", "/tmp", ""},
-                      // Only one separator goes.
-                      CasoCarpeta{"/srv//", "/srv/"},
-                      // Roots stay roots.
-                      CasoCarpeta{"/", "/"}, CasoCarpeta{"C:\\", "C:\\"}, CasoCarpeta{"", ""}));
 
 } // namespace

@@ -14,90 +14,51 @@ namespace {
 
 const QDate kDia(2024, 3, 7);
 
-class SessionLogTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        FijarPaginaDelSistema(1252);
-        m_c.downloadFolder = m_dir.path();
-    }
-    QByteArray leer(const QString& nombre) const
-    {
-        QFile f(m_dir.filePath(nombre));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QStringList archivos() const { return QDir(m_dir.path()).entryList(QDir::Files); }
-
-    QTemporaryDir m_dir;
-    Configuracion m_c;
-};
-
-TEST_F(SessionLogTest, RunsOfOneDayAndVariantAppendToOneFileInTheAnsiCodePage)
+QByteArray Leer(const QTemporaryDir& dir, const QString& nombre)
 {
-    EXPECT_TRUE(GuardarLog(QStringLiteral("first run\r\nline two"), m_c, kDia));
-    EXPECT_TRUE(GuardarLog(QString::fromUtf8("¡adiós! €"), m_c, kDia));
-    m_c.koltMode = Variante::FM;
-    EXPECT_TRUE(GuardarLog(QStringLiteral("fm"), m_c, kDia));
-    m_c.koltMode = Variante::SAT;
-    EXPECT_TRUE(GuardarLog(QStringLiteral("sat"), m_c, QDate(2025, 12, 31)));
-    EXPECT_EQ(leer("KOLT Chat HF 2024_03_07.log"), "first run\r\nline two\r\n\r\n\xa1"
-                                                   "adi\xf3s! \x80\r\n\r\n");
-    EXPECT_EQ(leer("KOLT Chat FM 2024_03_07.log"), "fm\r\n\r\n");
-    EXPECT_EQ(leer("KOLT Chat SAT 2025_12_31.log"), "sat\r\n\r\n");
-    EXPECT_EQ(archivos().size(), 3);
+    QFile f(dir.filePath(nombre));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-TEST_F(SessionLogTest, LongScreenKeepsItsLast60000CharactersCountingTheAddedLineEnd)
+// One file per day and variant, in the ANSI code page; a long screen keeps
+// its last 60000 characters, counting the added line end.
+TEST(SessionLog, RunsOfOneDayAndVariantAppendToOneFileKeepingTheLastCharacters)
 {
+    FijarPaginaDelSistema(1252);
+    QTemporaryDir dir;
+    Configuracion c;
+    c.downloadFolder = dir.path();
+    EXPECT_TRUE(GuardarLog(QString::fromUtf8("first\r\n¡adiós! €"), c, kDia));
+    EXPECT_TRUE(GuardarLog(QStringLiteral("again"), c, kDia));
+    c.koltMode = Variante::SAT;
     QString pantalla;
     for (int i = 0; i < 70000; ++i)
         pantalla += QChar(u'a' + i % 26);
-    ASSERT_TRUE(GuardarLog(pantalla, m_c, kDia));
-    const QByteArray escrito = leer("KOLT Chat HF 2024_03_07.log");
-    ASSERT_EQ(escrito.size(), 60002);
-    EXPECT_EQ(escrito, pantalla.right(59998).toLatin1() + "\r\n\r\n");
-}
-
-struct Omision {
-    const char* nombre;
-    QString pantalla;
-    std::uint8_t saveLog;
-    Variante modo;
-    const char* subcarpeta; // relative to the test folder; "missing" does not exist
-};
-
-void PrintTo(const Omision& o, std::ostream* os)
-{
-    *os << o.nombre;
-}
-
-class SessionLogSkipped : public SessionLogTest, public ::testing::WithParamInterface<Omision> {};
-
-TEST_P(SessionLogSkipped, NothingIsWrittenAndTheCloseGoesOn)
-{
-    const Omision& o = GetParam();
-    m_c.saveLog = o.saveLog;
-    m_c.koltMode = o.modo;
-    m_c.downloadFolder = QString(o.subcarpeta).isEmpty() ? QString() : m_dir.filePath(o.subcarpeta);
-    EXPECT_FALSE(GuardarLog(o.pantalla, m_c, kDia));
-    EXPECT_EQ(archivos(), QStringList{});
-    EXPECT_FALSE(QDir(m_dir.filePath("missing")).exists());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Casos, SessionLogSkipped,
-    ::testing::Values(Omision{"SaveLogOff", "text", 0, Variante::HF, "."},
-                      Omision{"EmptyScreen", "", 1, Variante::HF, "."},
-                      Omision{"UnknownMode", "text", 1, Variante::Ninguna, "."},
-                      Omision{"MissingFolder", "text", 1, Variante::HF, "missing"},
-                      Omision{"NoDownloadFolder", "text", 1, Variante::HF, ""}));
-
-TEST(UtcStamp, TwoDigitFieldsInUtcWhateverTheZoneOfTheGivenTime)
-{
-    const QDateTime utc(QDate(2024, 3, 7), QTime(7, 5, 9), QTimeZone::utc());
-    EXPECT_EQ(HoraUTC(utc), "07:05:09");
+    EXPECT_TRUE(GuardarLog(pantalla, c, QDate(2025, 12, 31)));
+    EXPECT_EQ(Leer(dir, "KOLT Chat HF 2024_03_07.log"), "first\r\n\xa1"
+                                                        "adi\xf3s! \x80\r\n\r\nagain\r\n\r\n");
+    EXPECT_EQ(Leer(dir, "KOLT Chat SAT 2025_12_31.log"),
+              pantalla.right(59998).toLatin1() + "\r\n\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    // The time stamp: UTC whatever the zone of the time given.
+    const QDateTime utc(kDia, QTime(7, 5, 9), QTimeZone::utc());
     EXPECT_EQ(HoraUTC(utc.toTimeZone(QTimeZone(QByteArray("Asia/Kolkata")))), "07:05:09");
+}
+
+// Nothing is written: log off, screen empty, mode unknown, folder missing or unset.
+TEST(SessionLog, NothingIsWrittenWhenOffEmptyUnknownOrWithoutAFolder)
+{
+    QTemporaryDir dir;
+    for (int caso = 0; caso < 5; ++caso) {
+        Configuracion c;
+        c.saveLog = caso == 0 ? 0 : 1;
+        c.koltMode = caso == 2 ? Variante::Ninguna : Variante::HF;
+        c.downloadFolder = caso == 3 ? dir.filePath("missing") : caso == 4 ? "" : dir.path();
+        EXPECT_FALSE(GuardarLog(caso == 1 ? "" : "text", c, kDia)) << caso;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList{})
+            << caso;
+    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// Test doubles for the PTT controller: a serial line and an observer that
-// write every call into one shared log, so a test reads the whole story in
-// order ("panel TX", "write 00 00 00 00 08", "rts 1", ...).
+// A serial line and a PTT observer that write every call into one shared
+// log, read in order: "panel TX", "write 00 00 00 00 08", "rts 1", ...
 
 #include "keying/PttController.h"
 #include "keying/SerialLine.h"

@@ -4,31 +4,18 @@
 
 #include "AgwFrame.h"
 
+#include <QByteArray>
 #include <gtest/gtest.h>
 
 using namespace kolt::agw;
 
 namespace {
 
-std::string Hex(const std::string& b)
-{
-    static const char* d = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : b) {
-        out += d[c >> 4];
-        out += d[c & 15];
-    }
-    return out;
-}
-
 TEST(AgwFrame, FramesTheModemSendsHaveTheLayoutATncReads)
 {
     const std::string calls = "4e3043414c4c2d310000"
                               "4e3043414c4c2d320000"; // N0CALL-1, N0CALL-2
-    const struct {
-        Frame frame;
-        std::string hex;
-    } rows[] = {
+    const std::pair<Frame, std::string> rows[] = {
         {Register("N0CALL-1"),
          "00000000580000004e3043414c4c2d310000" + std::string(20, '0') + "0000000000000000"},
         {Data("N0CALL-1", "N0CALL-2", "hi"),
@@ -37,22 +24,15 @@ TEST(AgwFrame, FramesTheModemSendsHaveTheLayoutATncReads)
          "0000000076000000" + calls + "0b00000000000000" + "01" + "4e3043414c4c2d330000"},
         {AskOutstanding("N0CALL-1", "N0CALL-2"), "0000000059000000" + calls + "0000000000000000"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(Hex(Encode(row.frame)), row.hex) << row.frame.kind;
+    for (const auto& [frame, hex] : rows)
+        EXPECT_EQ(QByteArray::fromStdString(Encode(frame)).toHex().toStdString(), hex)
+            << frame.kind;
 }
 
 TEST(AgwFrame, AStreamReadsTheSameAtEveryCutAndReportsReadBack)
 {
-    Frame up;
-    up.kind = 'C';
-    up.callFrom = "N0CALL-2";
-    up.callTo = "N0CALL-1";
-    up.data = std::string("*** CONNECTED To Station N0CALL-2\r\0", 36);
-    Frame count;
-    count.kind = 'Y';
-    count.callFrom = "N0CALL-1";
-    count.callTo = "N0CALL-2";
-    count.data = std::string("\x05\x01\x00\x00", 4);
+    Frame up{0, 'C', 0, "N0CALL-2", "N0CALL-1", {"*** CONNECTED To Station N0CALL-2\r\0", 36}};
+    Frame count{0, 'Y', 0, "N0CALL-1", "N0CALL-2", {"\x05\x01\x00\x00", 4}};
     Frame full = Data("ABCDEFG-15", "N0CALL-1", std::string(kMaxData, 'z'));
     const std::string stream = Encode(up) + Encode(count) + Encode(full);
     for (std::size_t cut = 0; cut <= stream.size(); cut += 7) {
@@ -72,8 +52,7 @@ TEST(AgwFrame, AStreamReadsTheSameAtEveryCutAndReportsReadBack)
 
 TEST(AgwFrame, AnOversizeLengthFailsTheStreamUntilReset)
 {
-    Frame big = Data("N0CALL-2", "N0CALL-1", "");
-    std::string header = Encode(big);
+    std::string header = Encode(Data("N0CALL-2", "N0CALL-1", ""));
     header[28] = char((kMaxData + 1) & 0xFF);
     header[29] = char((kMaxData + 1) >> 8);
     const std::string ok = Encode(Data("N0CALL-2", "N0CALL-1", "after"));
@@ -89,11 +68,11 @@ TEST(AgwFrame, AnOversizeLengthFailsTheStreamUntilReset)
 
 TEST(AgwFrame, KissCommandOneReachesAStandardTncAsData)
 {
-    EXPECT_EQ(ToStandardKiss(std::string("\xC0\x01\x86\xA2\xC0", 5)),
-              std::string("\xC0\x00\x86\xA2\xC0", 5));
-    EXPECT_EQ(ToStandardKiss(std::string("\xC0\x00\x01\xC0", 4)),
-              std::string("\xC0\x00\x01\xC0", 4));
-    EXPECT_EQ(ToStandardKiss(std::string("\xC0\x06\xC0", 3)), std::string("\xC0\x06\xC0", 3));
+    for (const auto& [in, out] :
+         {std::pair{"c00186a2c0", "c00086a2c0"}, {"c00001c0", "c00001c0"}, {"c006c0", "c006c0"}})
+        EXPECT_EQ(QByteArray::fromStdString(ToStandardKiss(QByteArray::fromHex(in).toStdString())),
+                  QByteArray::fromHex(out))
+            << in;
 }
 
 } // namespace

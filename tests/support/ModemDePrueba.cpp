@@ -82,14 +82,6 @@ void ModemDePrueba::Cortar()
     m_recibidoDatos.clear();
 }
 
-void ModemDePrueba::CortarComandos()
-{
-    if (!m_clienteComandos) return;
-    m_clienteComandos->abort();
-    m_clienteComandos->deleteLater();
-    m_recibido.clear();
-}
-
 void ModemDePrueba::Cerrar()
 {
     Cortar();

@@ -29,7 +29,6 @@ public:
     void EnviarDatos(const QByteArray& bytes); // on the data port
     void Olvidar();                            // forget what was received
     void Cortar();                             // drop both clients
-    void CortarComandos();                     // drop the command client only
     void Cerrar();                             // stop listening too
     bool Reabrir();                            // listen again on the same ports
 

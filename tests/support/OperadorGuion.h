@@ -35,14 +35,13 @@ public:
         titulosPedidos.push_back(titulo);
         return Siguiente();
     }
-    void Abrir(const QString& direccion) override { abiertos.push_back(direccion); }
+    void Abrir(const QString&) override {}
 
     // The next answers of the pickers, in order; an empty answer cancels.
     std::deque<QString> respuestas;
     std::vector<Aviso> avisos;
     QStringList carpetasPedidas;
     QStringList titulosPedidos;
-    QStringList abiertos;
 
 private:
     QString Siguiente()

@@ -72,14 +72,6 @@ public:
         return false;
     }
 
-    // Takes instance "a" or "b" off the air.
-    void Apagar(const char* instancia)
-    {
-        QProcess p;
-        p.start(Script(), {QStringLiteral("kill"), m_dir.path(), QString::fromLatin1(instancia)});
-        p.waitForFinished(20000);
-    }
-
     QString Registro(const char* nombre) const
     {
         QFile f(m_dir.filePath(QString::fromLatin1(nombre)));

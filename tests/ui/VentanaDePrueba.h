@@ -1,9 +1,10 @@
 #pragma once
-// What the widget tests share: a started station with its main window, the
-// items of a list box, and a modal dialog driven from inside its own loop.
+// What the widget tests share: a started station with its main window, and
+// a modal dialog driven from inside its own loop.
 
 #include "ui/frmKoltChat.h"
 
+#include "Esperar.h"
 #include "EstacionDePrueba.h"
 #include "QtImprimir.h"
 
@@ -18,33 +19,39 @@
 
 namespace kolt::test {
 
-inline QStringList Elementos(const QComboBox* c)
-{
-    QStringList r;
-    for (int i = 0; i < c->count(); ++i)
-        r << c->itemText(i);
-    return r;
-}
-
-// Triggers `accion` and runs `guion` on the modal dialog of type `D` that
-// it opens; a dialog the script leaves open is a failure, and is closed so
-// that the run goes on. False when no such dialog opened.
-template <typename D> bool ConDialogoModal(QAction* accion, const std::function<void(D&)>& guion)
+// Runs `disparar`, then `guion` on the modal `D` it opens; false when none
+// opened. A dialog the script leaves open fails, and is closed.
+template <typename D>
+bool ConDialogoModal(const std::function<void()>& disparar, const std::function<void(D&)>& guion)
 {
     bool visto = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (auto* d = qobject_cast<D*>(w)) {
-            visto = true;
-            guion(*d);
-        }
-        if (w && w->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            w->done(QDialog::Rejected);
+    QTimer buscar;
+    buscar.setInterval(10);
+    QObject::connect(&buscar, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!d) return;
+        buscar.stop();
+        visto = true;
+        guion(*d);
+        if (d->isVisible()) {
+            ADD_FAILURE() << d->objectName().toStdString() << " is still open";
+            d->done(QDialog::Rejected);
         }
     });
-    accion->trigger();
+    buscar.start();
+    disparar();
+    Esperar([&] { return visto; }, 300);
     return visto;
+}
+
+// The keyboard focus for `caja`: completion works only in the focused box.
+inline bool Enfocar(QWidget* ventana, QWidget* caja)
+{
+    return Esperar([&] {
+        ventana->activateWindow();
+        caja->setFocus();
+        return caja->hasFocus();
+    });
 }
 
 class VentanaDePrueba : public ::testing::Test {

@@ -1,13 +1,11 @@
-// The connect dialog, offscreen: its controls bound to the dialog's rules
-// (link/DialogoConectar.h, tested in tests/link), and the main window's
-// Connect item and Send button wired to the logic.
+// The connect dialog, offscreen (its rules: tests/link), and the main
+// window's Connect item and Send button.
 
 #include "ui/frmConnect.h"
 
 #include "ModemDePrueba.h"
 #include "VentanaDePrueba.h"
 
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,95 +39,49 @@ protected:
     link::Estacion* m_estacion = nullptr;
 };
 
-TEST_F(frmConnectTest, ShowsTheVariantsFieldsWithTheirHistories)
+// Connect checks the call first; what is typed is upper-cased, called and
+// stored, never completed from a longer call in the history.
+TEST_F(frmConnectTest, ConnectChecksThenCallsWhatIsTypedEvenAsAPrefixOfTheHistory)
 {
-    Arrancar("KOLT Mode=KOLTFM\r\nConnect With FM=EA1FM\r\nConnectFM List0=EA1FM\r\n"
-             "ConnectFM List1=EA2FM\r\nConnectFM List3=HIDDEN\r\nVia2=N0CALL-5\r\n");
-    ui::frmConnect d(*m_estacion);
-    EXPECT_EQ(d.windowTitle(), "Connect");
-    EXPECT_TRUE(d.isModal());
-    EXPECT_TRUE(d.combo(CampoConectar::HF)->isHidden() && d.combo(CampoConectar::SAT)->isHidden());
-    EXPECT_FALSE(d.combo(CampoConectar::FM)->isHidden() ||
-                 d.combo(CampoConectar::Via1)->isHidden() || d.lblVia2()->isHidden());
-    EXPECT_EQ(test::Elementos(d.combo(CampoConectar::FM)), (QStringList{"EA1FM", "EA2FM"}));
-    EXPECT_EQ(d.combo(CampoConectar::FM)->currentText(), "EA1FM");
-    EXPECT_EQ(d.combo(CampoConectar::Via2)->currentText(), "N0CALL-5");
-    EXPECT_EQ(d.combo(CampoConectar::Via1)->count(), 0);
-    d.reject();
-}
-
-TEST_F(frmConnectTest, LeavingAFieldUpperCasesItAndConnectChecksThenCalls)
-{
-    Arrancar("KOLT Mode=KOLTHF\r\n");
+    Arrancar("KOLT Mode=KOLTHF\r\nConnect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n");
     int avisos = 0;
     QObject::connect(m_estacion, &link::Estacion::conexionIniciada, [&] { ++avisos; });
     ui::frmConnect d(*m_estacion);
-    QComboBox* hf = d.combo(CampoConectar::HF);
-
-    Escribir(hf, "ea4abc");
-    QFocusEvent salida(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(hf->lineEdit(), &salida);
-    EXPECT_EQ(hf->currentText(), "EA4ABC");
-
-    Escribir(hf, "not a call");
-    d.combo(CampoConectar::SAT)->setFocus();
-    d.cmdConnect()->click();
-    ASSERT_EQ(m_e->operador.avisos.size(), 1u);
-    EXPECT_EQ(m_e->operador.avisos[0].texto, "Invalid Call Sign");
-    EXPECT_TRUE(d.focusWidget() == hf || d.focusWidget() == hf->lineEdit());
-    EXPECT_EQ(d.result(), 0) << "still open";
-
-    Escribir(hf, "n0call-3");
-    hf->setFocus();
-    d.cmdConnect()->click(); // Enter on the default button: the field never lost the focus
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(hf->currentText(), "N0CALL-3");
-    EXPECT_EQ(test::Elementos(hf), QStringList{}) << "typing never fills the list";
-    EXPECT_EQ(avisos, 1);
-    ASSERT_TRUE(
-        Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-3"}; }));
-}
-
-// A longer call in the history never completes what the operator types.
-TEST_F(frmConnectTest, WhatIsTypedIsCalledAndStoredEvenAsAPrefixOfTheHistory)
-{
-    Arrancar("KOLT Mode=KOLTHF\r\nConnect With HF=N0CALL-12\r\nConnectHF List0=N0CALL-12\r\n");
-    ui::frmConnect d(*m_estacion);
     d.show();
     QComboBox* hf = d.combo(CampoConectar::HF);
-    // Completion works only in the box with the focus, as the operator types.
-    ASSERT_TRUE(Esperar([&] {
-        d.activateWindow();
-        hf->setFocus();
-        return hf->hasFocus();
-    }));
-    Escribir(hf, "N0CALL-1");
-    EXPECT_EQ(hf->currentText(), "N0CALL-1");
+    ASSERT_TRUE(test::Enfocar(&d, hf));
+    Escribir(hf, "not a call");
     d.cmdConnect()->click();
+    EXPECT_EQ(m_e->operador.avisos.size(), 1u);
+    EXPECT_EQ(d.result(), 0) << "still open";
+
+    Escribir(hf, "n0call-1");
+    d.cmdConnect()->click(); // Enter on the default button: the field never lost the focus
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(avisos, 1);
     ASSERT_TRUE(
         Esperar([&] { return m_modem.lineas() == QStringList{"CONNECT N0CALL-1 N0CALL-1"}; }));
-    EXPECT_EQ(m_estacion->config().connectWithHF, "N0CALL-1");
     EXPECT_EQ(m_estacion->config().connectHFList[0], "N0CALL-1");
     EXPECT_EQ(m_estacion->config().connectHFList[1], "N0CALL-12");
 }
 
-TEST_F(frmConnectTest, CloseBoxStoresAValidTarget)
-{
-    Arrancar("KOLT Mode=KOLTHF\r\n");
-    ui::frmConnect d(*m_estacion);
-    d.show();
-    Escribir(d.combo(CampoConectar::HF), "EA4NEW");
-    d.close();
-    EXPECT_EQ(m_estacion->config().connectWithHF, "EA4NEW");
-    EXPECT_TRUE(m_estacion->config().connectHFList[0].isEmpty());
-    EXPECT_TRUE(m_modem.lineas().isEmpty());
-}
-
+// The main window opens it modally, in the variant's field and history;
+// the close box stores a valid target and calls nobody; Send sends the
+// transmit box.
 TEST_F(frmConnectTest, MainWindowOpensItModallyAndSendsTheTransmitBox)
 {
-    Arrancar("KOLT Mode=KOLTHF\r\n");
-    EXPECT_TRUE(test::ConDialogoModal<ui::frmConnect>(m_ventana->accion("mnuConnect"),
-                                                      [](ui::frmConnect& d) { d.reject(); }));
+    Arrancar("KOLT Mode=KOLTFM\r\nConnectFM List0=EA1FM\r\nConnectFM List1=EA2FM\r\n"
+             "ConnectFM List3=HIDDEN\r\n");
+    const auto guion = [](ui::frmConnect& d) {
+        EXPECT_EQ(d.combo(CampoConectar::FM)->count(), 2) << "up to the first empty slot";
+        Escribir(d.combo(CampoConectar::FM), "EA4NEW");
+        d.close();
+    };
+    QAction* conectar = m_ventana->accion("mnuConnect");
+    EXPECT_TRUE(test::ConDialogoModal<ui::frmConnect>([&] { conectar->trigger(); }, guion));
+    EXPECT_EQ(m_estacion->config().connectWithFM, "EA4NEW");
+    EXPECT_EQ(m_estacion->config().connectFMList[0], "EA1FM");
+    EXPECT_TRUE(m_modem.lineas().isEmpty());
     m_estacion->modelo().FijarTextoTransmision("hi");
     m_ventana->cmdEnviar()->click();
     ASSERT_TRUE(Esperar([&] { return m_modem.datosRecibidos() == "2 hi"; }));
