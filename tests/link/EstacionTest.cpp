@@ -13,7 +13,7 @@
 
 using namespace kolt;
 using link::CampoConectar;
-using link::Panel;
+using model::Panel;
 using test::Esperar;
 
 namespace {
@@ -41,8 +41,8 @@ protected:
     {
         return Esperar([&] { return m_modem.lineas() == esperadas; });
     }
-    link::EstadoControl Control(link::Control c) { return (*m_e)->modelo().control(c); }
-    link::EstadoPanel PanelDe(Panel p) { return (*m_e)->modelo().panel(p); }
+    model::EstadoControl Control(model::Control c) { return (*m_e)->modelo().control(c); }
+    model::EstadoPanel PanelDe(Panel p) { return (*m_e)->modelo().panel(p); }
     QString Indicativos() { return PanelDe(Panel::Indicativos).texto; }
 
     test::ModemDePrueba m_modem;
@@ -61,7 +61,7 @@ TEST_F(EstacionTest, StartUpLinkLostAndModemRestartResendsTheCommands)
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !e.enlace().enlazado; }, 300)) << "at once, no retry wait";
     EXPECT_EQ(Indicativos(), "Disconnected");
-    EXPECT_FALSE(Control(link::Control::mnuConnect).enabled)
+    EXPECT_FALSE(Control(model::Control::mnuConnect).enabled)
         << "left as linked until the sockets are back";
     EXPECT_EQ(PanelDe(Panel::TCP).imagen, "LedRojo");
 
@@ -134,20 +134,20 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     link::Estacion& e = Inactiva();
     e.Conectar();
     m_modem.Enviar("WRONG\r");
-    ASSERT_TRUE(Esperar([&] { return Control(link::Control::mnuConnect).enabled; }));
+    ASSERT_TRUE(Esperar([&] { return Control(model::Control::mnuConnect).enabled; }));
     EXPECT_FALSE(e.enlace().llamadaPropia) << "the refused call is over";
 
     e.Conectar();
     e.Abortar();
-    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
+    EXPECT_FALSE(Control(model::Control::mnuStop).enabled);
     ASSERT_TRUE(Lineas({"CONNECT N0CALL-1 N0CALL-2", "CONNECT N0CALL-1 N0CALL-2", "ABORT"}));
     EXPECT_EQ(Indicativos(), "Disconnecting...") << "only DISCONNECTED ends it";
 
     // A CONNECTED that crosses the ABORT marks the link up but keeps Stop off.
     m_modem.Enviar("CONNECTED N0CALL-1 N0CALL-2\r");
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
-    EXPECT_TRUE(Control(link::Control::cmdEnviar).visible);
+    EXPECT_FALSE(Control(model::Control::mnuStop).enabled);
+    EXPECT_TRUE(Control(model::Control::cmdEnviar).visible);
     EXPECT_EQ(Indicativos(), "Disconnecting...");
 
     m_modem.Enviar("disconnected\r");
@@ -169,7 +169,7 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     ASSERT_TRUE(Esperar([&] { return e.SocketsArriba(); }));
     m_modem.Enviar("CONNECTED N0CALL-2 N0CALL-1\r");
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_TRUE(Control(link::Control::mnuStop).enabled);
+    EXPECT_TRUE(Control(model::Control::mnuStop).enabled);
 }
 
 // Which keyword gives CQ back when is tests/broadcast's (DifusionSimTest).
@@ -194,7 +194,7 @@ TEST_F(EstacionTest, SecondCopyInTheSameFolderIsRefusedAndSavesNothing)
     link::Estacion segunda(entorno);
     EXPECT_EQ(segunda.Iniciar(), link::Estacion::Arranque::OtraCopia);
     ASSERT_EQ(otro.avisos.size(), 1u);
-    EXPECT_EQ(otro.avisos[0].icono, link::Icono::Exclamacion);
+    EXPECT_EQ(otro.avisos[0].icono, model::Icono::Exclamacion);
     EXPECT_EQ(otro.avisos[0].texto,
               "Error: Another copy of KOLT Chat is running from this folder. Only one copy can be "
               "run at a time from the same folder");
@@ -239,7 +239,7 @@ TEST_F(DialogoConectarTest, FieldsShownPerVariant)
     for (const auto& [modo, vistos] :
          {std::pair{"KOLTSAT", Vistos{false, false, true, false, false}}, {"KOLTXX", Vistos{}}}) {
         Config().koltMode = config::ModoKolt::DesdeTexto(QString::fromLatin1(modo));
-        const link::DialogoConectar d(Estacion());
+        const link::DialogoConectar d(Estacion().ServiciosDialogoConectar());
         Vistos got;
         for (CampoConectar campo : link::kCamposConectar)
             got[std::size_t(campo)] = d.Visible(campo);
@@ -262,18 +262,18 @@ TEST_P(Comprobaciones, FirstFailingFieldInOrderAndNothingStoredOrSent)
     Arrancar(c.modo);
     const config::Configuracion antes = Config();
     const QString ini = m_e->Ini();
-    link::DialogoConectar d(Estacion());
+    link::DialogoConectar d(Estacion().ServiciosDialogoConectar());
     for (CampoConectar campo : link::kCamposConectar)
         d.FijarTexto(campo, c.textos[int(campo)]);
 
     EXPECT_EQ(d.Conectar(), c.falla);
     if (!c.falla) {
         EXPECT_TRUE(Avisos().empty());
-        EXPECT_FALSE(m_e->Habilitado(link::Control::mnuConnect)) << "connecting";
+        EXPECT_FALSE(m_e->Habilitado(model::Control::mnuConnect)) << "connecting";
         return;
     }
     ASSERT_EQ(Avisos().size(), 1u);
-    EXPECT_EQ(Avisos()[0].icono, link::Icono::Exclamacion);
+    EXPECT_EQ(Avisos()[0].icono, model::Icono::Exclamacion);
     EXPECT_EQ(Avisos()[0].texto, "Invalid Call Sign");
     EXPECT_EQ(Config(), antes);
     EXPECT_EQ(m_e->Ini(), ini);
@@ -314,7 +314,7 @@ TEST_F(DialogoConectarTest, ConnectStoresMovesEveryHistorySavesAndCalls)
     Config().connectFMList = Lista(llena);
     Config().via1List = Lista({"K0A", "K0B"});
     Config().via2List = Lista({"", "K0A", "K0B"});
-    link::DialogoConectar d(Estacion());
+    link::DialogoConectar d(Estacion().ServiciosDialogoConectar());
 
     d.FijarTexto(CampoConectar::FM, "EA1NEW");
     d.FijarTexto(CampoConectar::Via1, "");
@@ -340,14 +340,14 @@ TEST_F(DialogoConectarTest, UnloadRule)
     Arrancar("KOLTSAT");
     const QString ini = m_e->Ini();
     {
-        link::DialogoConectar d(Estacion());
+        link::DialogoConectar d(Estacion().ServiciosDialogoConectar());
         d.FijarTexto(CampoConectar::SAT, "EA4NEW");
         d.FijarTexto(CampoConectar::Via2, "NOT A CALL"); // hidden in SAT, still checked
         d.Descargar();
         EXPECT_EQ(Config().connectWithSAT, "N0CALL-2");
         EXPECT_EQ(m_e->Ini(), ini);
     }
-    link::DialogoConectar d(Estacion());
+    link::DialogoConectar d(Estacion().ServiciosDialogoConectar());
     d.FijarTexto(CampoConectar::SAT, "EA4NEW");
     d.FijarTexto(CampoConectar::HF, "EA4HF"); // not of this variant: not stored
     d.Descargar();
@@ -357,8 +357,8 @@ TEST_F(DialogoConectarTest, UnloadRule)
     d.Descargar();
     EXPECT_EQ(Config().connectWithSAT, "EA4NEW") << "unloaded once";
 
-    Estacion().Cerrar(link::Geometria{});
-    link::DialogoConectar alCerrar(Estacion());
+    Estacion().Cerrar(model::Geometria{});
+    link::DialogoConectar alCerrar(Estacion().ServiciosDialogoConectar());
     alCerrar.FijarTexto(CampoConectar::SAT, "EA4XYZ");
     alCerrar.Descargar();
     EXPECT_EQ(Config().connectWithSAT, "EA4NEW");
@@ -367,16 +367,16 @@ TEST_F(DialogoConectarTest, UnloadRule)
 TEST_F(DialogoConectarTest, ConnectMenuTellsWhyItDoesNotOpen)
 {
     Arrancar("KOLTHF");
-    EXPECT_TRUE(link::PuedeAbrirConectar(Estacion()));
+    EXPECT_TRUE(Estacion().PuedeAbrirConectar());
 
-    Estacion().modelo().Habilitar(link::Control::mnuCQ, false);
-    EXPECT_FALSE(link::PuedeAbrirConectar(Estacion()));
+    Estacion().modelo().Habilitar(model::Control::mnuCQ, false);
+    EXPECT_FALSE(Estacion().PuedeAbrirConectar());
     ASSERT_EQ(Avisos().size(), 1u) << "a click that does nothing must say why";
     EXPECT_EQ(Avisos()[0].texto, "Not while the modem is transmitting");
 
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !Estacion().SocketsArriba(); }));
-    EXPECT_FALSE(link::PuedeAbrirConectar(Estacion()));
+    EXPECT_FALSE(Estacion().PuedeAbrirConectar());
     ASSERT_EQ(Avisos().size(), 2u);
     EXPECT_EQ(Avisos()[1].texto,
               "TCP port disconnected. KOLT Chat is not connected with KOLT Modem");

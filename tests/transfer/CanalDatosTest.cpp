@@ -16,7 +16,7 @@
 #include <sys/resource.h>
 
 using namespace kolt;
-using link::EstadoPanel;
+using model::EstadoPanel;
 using test::Esperar;
 
 namespace {
@@ -63,15 +63,15 @@ protected:
     // Which of Send, Send File, Clear and the progress bar are on.
     QString Controles()
     {
-        const link::ModeloVentana& m = e->modelo();
+        const model::ModeloVentana& m = e->modelo();
         QStringList on;
-        if (m.control(link::Control::cmdEnviar).visible) on << "Send";
-        if (m.control(link::Control::mnuSendFile).enabled) on << "SendFile";
-        if (m.control(link::Control::mnuClear).enabled) on << "Clear";
-        if (m.control(link::Control::ProgressBar).visible) on << "Progress";
+        if (m.control(model::Control::cmdEnviar).visible) on << "Send";
+        if (m.control(model::Control::mnuSendFile).enabled) on << "SendFile";
+        if (m.control(model::Control::mnuClear).enabled) on << "Clear";
+        if (m.control(model::Control::ProgressBar).visible) on << "Progress";
         return on.join(' ');
     }
-    EstadoPanel Bytes() { return e->modelo().panel(link::Panel::Bytes); }
+    EstadoPanel Bytes() { return e->modelo().panel(model::Panel::Bytes); }
     void Modem(const QString& linea) { e->ProcesarComando(linea); }
     void Recibir(const QByteArray& bloque) { e->canalDatos().RecibirDatos(bloque); }
     void Decir(const QString& texto)
@@ -152,7 +152,7 @@ TEST_F(CanalDatosTest, MalformedStreamOrSocketLostMidFrame)
     const QString error =
         "<N0CALL-2\r\nabc\r\nLink Error - Received data stream not correct format.\r\n";
     Recibir("3 abcX");
-    EXPECT_EQ(e->modelo().panel(link::Panel::Indicativos).texto, "Disconnecting...");
+    EXPECT_EQ(e->modelo().panel(model::Panel::Indicativos).texto, "Disconnecting...");
     ASSERT_TRUE(Esperar([&] { return m_modem.lineas() == QStringList{"ABORT"}; }));
     Recibir("5 hello");
     EXPECT_EQ(Pantalla(), error);
@@ -163,7 +163,7 @@ TEST_F(CanalDatosTest, MalformedStreamOrSocketLostMidFrame)
     m_modem.Cortar();
     ASSERT_TRUE(Esperar([&] { return !e->enlace().enlazado; }));
     EXPECT_EQ(e->transmision().bytesPendientes, 0);
-    EXPECT_TRUE(e->modelo().control(link::Control::mnuClear).enabled);
+    EXPECT_TRUE(e->modelo().control(model::Control::mnuClear).enabled);
     ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
     Enlazar();
     m_modem.EnviarDatos("2 ok");

@@ -31,7 +31,7 @@ inline QByteArray Leer(const QString& ruta)
 
 // Not started yet; `ini` under [Setup], a later section allowed.
 inline std::unique_ptr<link::Estacion> NuevaEstacion(const QString& carpeta, const QString& ini,
-                                                     link::Operador& operador)
+                                                     model::Operador& operador)
 {
     Crear(QDir(carpeta).filePath("KOLT Chat.ini"),
           ("[Setup]\r\nAutoLaunch=0\r\nSave Log=0\r\n" + ini).toUtf8());

@@ -1,16 +1,16 @@
-#include "config/IniText.h"
+#include "config/TextoIni.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-using kolt::config::IniText;
+using kolt::config::TextoIni;
 
 namespace {
 
 // A row per rule of the platform's profile read.
-TEST(IniText, ReadsAsThePlatformProfileReadDoes)
+TEST(TextoIni, ReadsAsThePlatformProfileReadDoes)
 {
     struct Lectura {
         const char* nombre;
@@ -34,26 +34,26 @@ TEST(IniText, ReadsAsThePlatformProfileReadDoes)
         {"NulIsJustAByte", std::string("[S]\nK=a\0b\n", 9), "S", "K", std::string("a\0b", 3)},
         {"LoneCrIsNoLineEnd", "[S]\nK=a\rJ=b\n", "S", "J", std::nullopt}};
     for (const Lectura& l : casos)
-        EXPECT_EQ(IniText(l.archivo).get(l.seccion, l.clave), l.esperado) << l.nombre;
+        EXPECT_EQ(TextoIni(l.archivo).get(l.seccion, l.clave), l.esperado) << l.nombre;
 }
 
-TEST(IniText, SetRewritesItsLineAddsKeysAfterTheirSectionAndSectionsAtTheEnd)
+TEST(TextoIni, SetRewritesItsLineAddsKeysAfterTheirSectionAndSectionsAtTheEnd)
 {
-    IniText ini("; keep me\n[A]\nrig = 5\nx=1\n\n; about B\n[B]\ny=2");
+    TextoIni ini("; keep me\n[A]\nrig = 5\nx=1\n\n; about B\n[B]\ny=2");
     ini.set("a", "Rig", "52");
     ini.set("A", "z", "3");
     ini.set("C", "w", "");
     EXPECT_EQ(ini.serialize(), "; keep me\r\n[A]\r\nRig=52\r\nx=1\r\nz=3\r\n\r\n; about B\r\n"
                                "[B]\r\ny=2\r\n[C]\r\nw=\r\n");
-    EXPECT_EQ(IniText(ini.serialize()).get("C", "w"), "");
+    EXPECT_EQ(TextoIni(ini.serialize()).get("C", "w"), "");
 }
 
-TEST(IniText, LineBreaksInAValueCannotAddKeys)
+TEST(TextoIni, LineBreaksInAValueCannotAddKeys)
 {
     using namespace std::string_view_literals;
-    IniText ini;
+    TextoIni ini;
     ini.set("S", "Host", "evil\r\n[PTT]\r\nRig=1\0x"sv);
-    const IniText leido(ini.serialize());
+    const TextoIni leido(ini.serialize());
     EXPECT_EQ(leido.lineCount(), 2u);
     EXPECT_EQ(leido.get("PTT", "Rig"), std::nullopt);
     EXPECT_EQ(leido.get("S", "Host"), "evil  [PTT]  Rig=1 x");

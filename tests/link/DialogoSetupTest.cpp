@@ -1,6 +1,6 @@
 // The setup dialog's rules against a running station. Its widgets: tests/ui.
 
-#include "config/DialogoSetup.h"
+#include "link/DialogoSetup.h"
 
 #include "config/LanzadorModem.h"
 #include "link/Estacion.h"
@@ -15,7 +15,7 @@
 #include <memory>
 
 using namespace kolt;
-using config::Campo;
+using link::Campo;
 using config::Variante;
 using test::Esperar;
 
@@ -29,7 +29,7 @@ protected:
         m_e = std::make_unique<test::EstacionDePrueba>(setup, m_modem.puerto(),
                                                        kiss ? kiss : test::PuertoLibre());
         ASSERT_TRUE(m_e->listo);
-        m_dialogo = std::make_unique<config::DialogoSetup>(**m_e);
+        m_dialogo = std::make_unique<link::DialogoSetup>(**m_e);
         m_dialogo->Cargar();
     }
 
@@ -47,13 +47,13 @@ protected:
     }
 
     link::Estacion& Estacion() { return **m_e; }
-    config::CamposSetup& Campos() { return m_dialogo->campos(); }
+    link::CamposSetup& Campos() { return m_dialogo->campos(); }
     config::Configuracion& Config() { return Estacion().config(); }
     std::vector<test::OperadorGuion::Aviso>& Avisos() { return m_e->operador.avisos; }
 
     test::ModemDePrueba m_modem;
     std::unique_ptr<test::EstacionDePrueba> m_e;
-    std::unique_ptr<config::DialogoSetup> m_dialogo;
+    std::unique_ptr<link::DialogoSetup> m_dialogo;
 };
 
 // The closing procedure: a row per limit and per check, and rows where the
@@ -62,13 +62,13 @@ protected:
 struct CasoCierre {
     const char* nombre;
     Variante variante;
-    void (*teclear)(config::CamposSetup&);
+    void (*teclear)(link::CamposSetup&);
     const char* resultado;       // accepted: a line of the saved file; else the message
     Campo foco = Campo::Ninguno; // refused by a check: where the focus goes
 };
 
 using enum Campo;
-using F = config::CamposSetup;
+using F = link::CamposSetup;
 constexpr Variante HF = Variante::HF, FM = Variante::FM, SAT = Variante::SAT;
 
 const CasoCierre kCasos[] = {
@@ -106,14 +106,14 @@ TEST_F(DialogoSetupTest, ClosingRefusesOrAppliesAndSaves)
         const config::Configuracion antes = Config();
         Campos().variante = caso.variante;
         caso.teclear(Campos());
-        const config::DialogoSetup::Cierre cierre = m_dialogo->Cerrar();
+        const link::DialogoSetup::Cierre cierre = m_dialogo->Cerrar();
         const bool aceptado = QString::fromLatin1(caso.resultado).contains('=');
         EXPECT_EQ(cierre.cerrar, aceptado);
         EXPECT_EQ(cierre.foco, caso.foco);
         if (!aceptado) {
             ASSERT_EQ(Avisos().size(), 1u);
             EXPECT_EQ(Avisos()[0].icono,
-                      caso.foco == Ninguno ? link::Icono::Critico : link::Icono::Exclamacion);
+                      caso.foco == Ninguno ? model::Icono::Critico : model::Icono::Exclamacion);
             EXPECT_EQ(Avisos()[0].texto, caso.resultado);
             EXPECT_TRUE(Config() == antes) << "a refusal changes nothing";
             continue;
@@ -158,7 +158,7 @@ TEST_F(DialogoSetupTest, UpdatesApplyOnlyWhatChangedAndNoneWhileLinked)
     m_dialogo->Cancelar();
     EXPECT_TRUE(m_dialogo->Cerrar().cerrar);
     EXPECT_TRUE(Config() == antes);
-    EXPECT_TRUE(Estacion().modelo().control(link::Control::mnuKOLTHF).checked);
+    EXPECT_TRUE(Estacion().modelo().control(model::Control::mnuKOLTHF).checked);
 }
 
 bool Libre(quint16 puerto)

@@ -1,4 +1,4 @@
-#include "keying/KeyingCommands.h"
+#include "keying/ComandosPTT.h"
 
 #include <gtest/gtest.h>
 

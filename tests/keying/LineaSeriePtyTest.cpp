@@ -1,11 +1,11 @@
 // The keying commands as they leave the program: through QSerialPort into
 // one end of a pseudo-terminal pair, read back from the other end.
 
-#include "keying/PortNames.h"
-#include "keying/PttController.h"
-#include "keying/QtSerialLine.h"
+#include "keying/PuertoRadio.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LineaSerieQt.h"
 
-#include "RecordingSerialLine.h"
+#include "LineaSerieGrabadora.h"
 #include "support/Esperar.h"
 
 #include <gtest/gtest.h>
@@ -64,13 +64,13 @@ TEST(KeyingStory, StalledPortGetsEveryCommandInOrderAndAPortChangeUnkeysTheOldPo
     ajustes.rts = 1; // a pty has no modem lines: refused, and harmless
     Registro registro;
     RecordingObserver observador(registro);
-    QtSerialLine puerto, otro;
+    LineaSerieQt puerto, otro;
     ControladorPTT ptt(ajustes, puerto, observador);
     ptt.AbrirPuertoRadio();
-    EXPECT_EQ(otro.open(viejo.esclavo, "4800,n,8,2").error, OpenError::Busy);
+    EXPECT_EQ(otro.open(viejo.esclavo, "4800,n,8,2").error, ErrorApertura::Busy);
     EXPECT_EQ(otro.open(QStringLiteral("/dev/kolt-no-such-port"), "4800,n,8,1").error,
-              OpenError::NotFound);
-    EXPECT_EQ(otro.open(nuevo.esclavo, "fast,n,8,1").error, OpenError::BadSettings);
+              ErrorApertura::NotFound);
+    EXPECT_EQ(otro.open(nuevo.esclavo, "fast,n,8,1").error, ErrorApertura::BadSettings);
 
     // More than a pty buffers, from a program that reads nothing yet.
     const std::string relleno(1 << 18, 'x');

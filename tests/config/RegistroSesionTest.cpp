@@ -1,6 +1,6 @@
-#include "config/SessionLog.h"
+#include "config/RegistroSesion.h"
 #include "config/Ansi.h"
-#include "config/UtcClock.h"
+#include "config/RelojUTC.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 
 #include <gtest/gtest.h>
 

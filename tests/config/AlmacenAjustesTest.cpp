@@ -1,4 +1,4 @@
-#include "config/SettingsStore.h"
+#include "config/AlmacenAjustes.h"
 #include "config/Ansi.h"
 
 #include <QDir>
@@ -21,7 +21,7 @@ protected:
     void SetUp() override { FijarPaginaDelSistema(1252); }
 
     QString ruta() const { return m_dir.filePath(QStringLiteral("KOLT Chat.ini")); }
-    SettingsStore store() const { return SettingsStore(ruta(), kEscritorio, kPrograma); }
+    AlmacenAjustes store() const { return AlmacenAjustes(ruta(), kEscritorio, kPrograma); }
 
     QByteArray leer() const
     {
@@ -72,12 +72,12 @@ TEST_F(SettingsStoreTest, OddFileLoadsCleanedAndSavesEveryKeyKeepingForeignLines
                                     "Foreign Key=keep me\r\nKOLT Mode=KOLTFM\r\n"
                                     "HF TCP Port=8300\r\nConnectHF List1=\r\n"));
     EXPECT_TRUE(guardado.contains("[Path]\r\nDownload Folder=/home/op/T\xe9l\xe9\x80\r\n"));
-    SettingsStore otra = store();
+    AlmacenAjustes otra = store();
     Configuracion recargada;
     otra.CargarConfiguracion(recargada);
     EXPECT_EQ(recargada, c);
     EXPECT_EQ(otra.LeerINI("other program", "FOREIGN", "none"), "1");
-    EXPECT_EQ(cargar("[PTT]\r\nRig=7\r\n" + QByteArray(SettingsStore::kTamanoMaximo, ';')).rig, 52)
+    EXPECT_EQ(cargar("[PTT]\r\nRig=7\r\n" + QByteArray(AlmacenAjustes::kTamanoMaximo, ';')).rig, 52)
         << "too big a file reads as absent";
 }
 

@@ -2,8 +2,8 @@
 // A serial line and a PTT observer that write every call into one shared
 // log, read in order: "panel TX", "write 00 00 00 00 08", "rts 1", ...
 
-#include "keying/PttController.h"
-#include "keying/SerialLine.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LineaSerie.h"
 
 #include <string>
 #include <vector>
@@ -12,16 +12,16 @@ namespace kolt::keying::test {
 
 using Registro = std::vector<std::string>;
 
-class RecordingSerialLine final : public SerialLine {
+class LineaSerieGrabadora final : public LineaSerie {
 public:
-    explicit RecordingSerialLine(Registro& registro) : m_registro(registro) {}
+    explicit LineaSerieGrabadora(Registro& registro) : m_registro(registro) {}
 
-    OpenResult siguienteApertura; // what the next open answers
+    ResultadoApertura siguienteApertura; // what the next open answers
     bool lineasModem = true;      // false: RTS/DTR refused, as on a pty
 
-    OpenResult open(const QString& device, std::string_view settings) override
+    ResultadoApertura open(const QString& device, std::string_view settings) override
     {
-        if (m_abierto) return {OpenError::Busy, {}};
+        if (m_abierto) return {ErrorApertura::Busy, {}};
         if (!siguienteApertura.ok()) return siguienteApertura;
         m_abierto = true;
         m_registro.push_back("open " + device.toStdString() + " " + std::string(settings));
@@ -58,7 +58,7 @@ private:
     bool m_abierto = false;
 };
 
-class RecordingObserver final : public PttObserver {
+class RecordingObserver final : public ObservadorPTT {
 public:
     explicit RecordingObserver(Registro& registro) : m_registro(registro) {}
 

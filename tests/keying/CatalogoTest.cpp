@@ -1,4 +1,4 @@
-#include "keying/RadioCatalogue.h"
+#include "keying/Catalogo.h"
 
 #include <gtest/gtest.h>
 
