@@ -4,9 +4,9 @@
 // longest single call of each kind.
 
 #include "config/LanzadorModem.h"
-#include "config/Settings.h"
-#include "keying/PttController.h"
-#include "keying/QtSerialLine.h"
+#include "config/Configuracion.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LineaSerieQt.h"
 
 #include "keying/Pty.h"
 
@@ -26,7 +26,7 @@ using namespace kolt;
 
 namespace {
 
-class SinObservador final : public keying::PttObserver {
+class SinObservador final : public keying::ObservadorPTT {
 public:
     void MostrarPTT(bool) override {}
     void Avisar(const QString& m) override { std::printf("message: %s\n", qPrintable(m)); }
@@ -89,7 +89,7 @@ void KeyingSinSalida()
     ajustes.rig = 52;
     ajustes.catPort = pty.esclavo();
     SinObservador observador;
-    keying::QtSerialLine puerto;
+    keying::LineaSerieQt puerto;
     keying::ControladorPTT ptt(ajustes, puerto, observador);
     ptt.AbrirPuertoRadio();
     // Fill the port's buffer (opening the port flushed it): the radio takes

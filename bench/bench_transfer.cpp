@@ -20,7 +20,7 @@
 
 #include "config/Ansi.h"
 #include "link/Estacion.h"
-#include "link/Operador.h"
+#include "model/Operador.h"
 #include "transfer/CanalDatos.h"
 #include "transfer/CargaArchivo.h"
 #include "transfer/TransferenciaArchivos.h"
@@ -79,9 +79,9 @@ bool ReiniciarPico()
     return bool(f);
 }
 
-class OperadorBanco : public link::Operador {
+class OperadorBanco : public model::Operador {
 public:
-    void Mensaje(link::Icono, const QString& texto) override
+    void Mensaje(model::Icono, const QString& texto) override
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(texto));
     }
@@ -210,7 +210,7 @@ void CostePorByte(const QString& carpeta)
 // Runs the event loop until `listo` holds: checked on every line added to
 // the screens given (so a completion is seen the moment it is written) and
 // every millisecond. False after `segundos`.
-bool Esperar(const std::function<bool()>& listo, const std::vector<link::ModeloVentana*>& pantallas,
+bool Esperar(const std::function<bool()>& listo, const std::vector<model::ModeloVentana*>& pantallas,
              double segundos = 60)
 {
     QEventLoop bucle;
@@ -222,9 +222,9 @@ bool Esperar(const std::function<bool()>& listo, const std::vector<link::ModeloV
     QObject::connect(&sondeo, &QTimer::timeout, &bucle, mirar);
     sondeo.start(1);
     std::vector<QMetaObject::Connection> conexiones;
-    for (link::ModeloVentana* m : pantallas)
+    for (model::ModeloVentana* m : pantallas)
         conexiones.push_back(
-            QObject::connect(m, &link::ModeloVentana::recepcionAgregada, &bucle, mirar));
+            QObject::connect(m, &model::ModeloVentana::recepcionAgregada, &bucle, mirar));
     if (!listo()) bucle.exec();
     for (auto& c : conexiones)
         QObject::disconnect(c);
@@ -291,9 +291,9 @@ void Extremo(const QString& corpus)
     }
     PuestoBanco a("N0CALL-1", "N0CALL-3", *sim.station("N0CALL-1"));
     PuestoBanco b("N0CALL-3", "N0CALL-1", *sim.station("N0CALL-3"));
-    link::ModeloVentana& pa = a.estacion->modelo();
-    link::ModeloVentana& pb = b.estacion->modelo();
-    const std::vector<link::ModeloVentana*> fuentes{&pa, &pb};
+    model::ModeloVentana& pa = a.estacion->modelo();
+    model::ModeloVentana& pb = b.estacion->modelo();
+    const std::vector<model::ModeloVentana*> fuentes{&pa, &pb};
     const auto arriba = [&] {
         return a.estacion->SocketsArriba() && b.estacion->SocketsArriba() &&
                sim.station("N0CALL-1")->onAir() && sim.station("N0CALL-3")->onAir();

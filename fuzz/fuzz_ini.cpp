@@ -1,14 +1,14 @@
 // The ini document fed arbitrary bytes. Checks that writing it out and
 // reading it back changes no value, that serialising is stable, and that
 // setting one key leaves every other key as it was and reads back clean.
-#include "config/IniText.h"
+#include "config/TextoIni.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-using kolt::config::IniText;
+using kolt::config::TextoIni;
 
 namespace {
 
@@ -45,9 +45,9 @@ bool mismaClave(const Sonda& a, const Sonda& b)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    IniText ini(bytes);
+    TextoIni ini(bytes);
     const std::string una = ini.serialize();
-    const IniText releida(una);
+    const TextoIni releida(una);
     exigir(releida.serialize() == una);
     for (const auto& s : kSondas)
         exigir(releida.get(s.seccion, s.clave) == ini.get(s.seccion, s.clave));
@@ -55,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the key to set; the rest of the input is its value.
     const Sonda& elegida = kSondas[size == 0 ? 0 : data[0] % kSondas.size()];
     ini.set(elegida.seccion, elegida.clave, bytes.substr(size == 0 ? 0 : 1, 600));
-    const IniText tras(ini.serialize());
+    const TextoIni tras(ini.serialize());
     const auto valor = tras.get(elegida.seccion, elegida.clave);
-    exigir(valor.has_value() && valor->size() <= IniText::kMaxValor);
+    exigir(valor.has_value() && valor->size() <= TextoIni::kMaxValor);
     exigir(valor->find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
     exigir(tras.lineCount() <= releida.lineCount() + 2);
     for (const auto& s : kSondas) {

@@ -49,7 +49,7 @@ for s in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
 
 seed, per_folder, build, list_only = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4] == "1"
 
-FOLDERS = ["src/config", "src/link", "src/transfer", "src/transfer/deflate", "src/broadcast",
+FOLDERS = ["src/model", "src/config", "src/link", "src/transfer", "src/transfer/deflate", "src/broadcast",
            "src/keying", "src/ui", "tools/modem-sim"]
 
 # (kind, pattern, replacement): each applies to one occurrence on one line.

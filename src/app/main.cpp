@@ -2,7 +2,7 @@
 // lets SIGTERM and SIGINT close the window as the operator would, so the
 // settings and the session log are written.
 
-#include "config/SettingsStore.h"
+#include "config/AlmacenAjustes.h"
 #include "link/Estacion.h"
 #include "ui/OperadorQt.h"
 #include "ui/frmKoltChat.h"

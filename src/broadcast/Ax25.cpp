@@ -1,6 +1,6 @@
 #include "broadcast/Ax25.h"
 
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 
 namespace kolt::broadcast {
 

@@ -2,9 +2,8 @@
 
 #include "broadcast/EnlaceKISS.h"
 #include "broadcast/Mensajes.h"
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 #include "config/Historial.h"
-#include "link/Estacion.h"
 
 #include <optional>
 
@@ -67,38 +66,39 @@ void ActualizarListasVia(config::Configuracion& c)
     config::ActualizarHistorial(c.via2List, c.via2);
 }
 
-ResultadoEnvio PulsarEnviarBroadcast(link::Estacion& estacion, const QString& via1,
+ResultadoEnvio PulsarEnviarBroadcast(EnlaceKISS& kiss, const QString& via1,
                                      const QString& via2, const QString& mensaje)
 {
-    config::Configuracion& c = estacion.config();
+    const ServiciosKISS& s = kiss.servicios();
+    config::Configuracion& c = s.config;
     if (EsFM(c)) {
         const std::optional<QString> v1 = Valido(via1);
         const std::optional<QString> v2 = v1 ? Valido(via2) : std::nullopt;
         if (!v1 || !v2) {
-            estacion.operador().Mensaje(link::Icono::Exclamacion,
-                                        QStringLiteral("Invalid Call Sign"));
+            s.operador.Mensaje(model::Icono::Exclamacion, QStringLiteral("Invalid Call Sign"));
             return {false, v1 ? CampoVia::Via2 : CampoVia::Via1};
         }
         c.via1 = *v1;
         c.via2 = *v2;
     }
     ActualizarListasVia(c);
-    estacion.GuardarConfiguracion();
-    return {estacion.kiss().EnviarBroadcast(mensaje), CampoVia::Ninguno};
+    s.guardar();
+    return {kiss.EnviarBroadcast(mensaje), CampoVia::Ninguno};
 }
 
-void AlCerrarDialogoBroadcast(link::Estacion& estacion, const QString& via1, const QString& via2)
+void AlCerrarDialogoBroadcast(EnlaceKISS& kiss, const QString& via1, const QString& via2)
 {
-    if (estacion.Cerrando()) return;
+    const ServiciosKISS& s = kiss.servicios();
+    if (s.cerrando()) return;
     const std::optional<QString> v1 = Valido(via1);
     const std::optional<QString> v2 = Valido(via2);
     if (!v1 || !v2) return;
-    config::Configuracion& c = estacion.config();
+    config::Configuracion& c = s.config;
     if (EsFM(c)) {
         c.via1 = *v1;
         c.via2 = *v2;
     }
-    estacion.GuardarConfiguracion();
+    s.guardar();
 }
 
 } // namespace kolt::broadcast

@@ -3,16 +3,14 @@
 // when it opens, how long the message may be, what its send button and its
 // closing do to the settings. frmBroadcast only binds them.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <QString>
 #include <QStringList>
 
-namespace kolt::link {
-class Estacion;
-}
-
 namespace kolt::broadcast {
+
+class EnlaceKISS;
 
 // What the dialog shows when it opens.
 struct ContenidoDialogo {
@@ -45,12 +43,12 @@ struct ResultadoEnvio {
 // the first that fails, nothing sent) and stores them; then the histories,
 // the settings file and the broadcast itself. The dialog stays open when the
 // broadcast is refused, so that the message is not lost.
-ResultadoEnvio PulsarEnviarBroadcast(link::Estacion& estacion, const QString& via1,
-                                     const QString& via2, const QString& mensaje);
+ResultadoEnvio PulsarEnviarBroadcast(EnlaceKISS& kiss, const QString& via1, const QString& via2,
+                                     const QString& mensaje);
 
 // The dialog closing: unless the program itself is closing (it saves
 // everything then), both boxes must be valid call signs for anything to be
 // kept; then "KOLTFM" stores them, and the settings are saved.
-void AlCerrarDialogoBroadcast(link::Estacion& estacion, const QString& via1, const QString& via2);
+void AlCerrarDialogoBroadcast(EnlaceKISS& kiss, const QString& via1, const QString& via2);
 
 } // namespace kolt::broadcast

@@ -7,16 +7,19 @@
 // anything malformed is dropped there or by the AX.25 decoder. What is shown
 // is printable text only.
 //
-// Binding: Estacion owns one EnlaceKISS and calls AbrirKISS at start-up and
-// on every socket-check tick; the socket's own Close and Error events call
-// it too, held to about one attempt a second. The window binds the CQ menu
-// item to AccionCQ and the broadcast dialog to EnviarBroadcast; the dialog
-// closes itself on cierreDialogoPedido (a CQ, or a call started from the
-// connect dialog: Estacion::conexionIniciada).
+// Binding: the station owns one EnlaceKISS and calls AbrirKISS at start-up
+// and on every socket-check tick; the socket's own Close and Error events
+// call it too, held to about one attempt a second. The window binds the CQ
+// menu item to AccionCQ and the broadcast dialog to EnviarBroadcast; the
+// dialog closes itself on cierreDialogoPedido (a CQ, or a call started from
+// the connect dialog, which the station forwards).
 
 #include "broadcast/Ax25.h"
 #include "broadcast/Kiss.h"
-#include "link/Reintento.h"
+#include "config/Configuracion.h"
+#include "config/Reintento.h"
+#include "model/ModeloVentana.h"
+#include "model/Operador.h"
 
 #include <QByteArrayView>
 #include <QObject>
@@ -25,11 +28,8 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <span>
-
-namespace kolt::link {
-class Estacion;
-}
 
 namespace kolt::broadcast {
 
@@ -41,16 +41,28 @@ inline const QString kConexionEnCurso = QStringLiteral("Not while a connection i
 inline const QString kCQNoEnviado =
     QStringLiteral("CQ not sent: the KISS TCP port is not connected with KOLT TNC");
 
+// What the KISS link uses of the station.
+struct ServiciosKISS {
+    config::Configuracion& config; // the broadcast dialog stores its Via boxes
+    model::ModeloVentana& modelo;
+    model::Operador& operador;
+    std::function<bool()> cerrando; // the program is closing: no reconnecting, no saving
+    std::function<bool()> guardar;  // writes the settings file
+    // CQ and Broadcast rest until the modem's "PTT OFF" (or a bounded wait).
+    std::function<void()> esperarFinTransmision;
+};
+
 class EnlaceKISS : public QObject {
     Q_OBJECT
 public:
-    explicit EnlaceKISS(link::Estacion& estacion);
+    explicit EnlaceKISS(ServiciosKISS servicios);
     ~EnlaceKISS() override;
 
     // The link: reconnects to "KISS Host":"KISS TCP Port" when it is down.
     void AbrirKISS();
     bool Conectado() const;
     QTcpSocket& socket() { return m_socket; }
+    const ServiciosKISS& servicios() const { return m_s; }
 
     // Wraps `ax25` in a KISS frame and writes it; a link that is down
     // loses it without a word (the callers decide whether to check first).
@@ -84,10 +96,10 @@ private:
     void AlLlegar();
     void AgregarLinea(const std::string& linea);
 
-    link::Estacion& m_estacion;
+    ServiciosKISS m_s;
     QTcpSocket m_socket;
     ReensambladorKISS m_reensamblador;
-    link::Reintento m_reintento{[this] { AbrirKISS(); }};
+    config::Reintento m_reintento{[this] { AbrirKISS(); }};
 };
 
 } // namespace kolt::broadcast

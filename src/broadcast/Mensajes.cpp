@@ -1,6 +1,6 @@
 #include "broadcast/Mensajes.h"
 
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // The 15-slot histories of "KOLT Chat.ini" ("Connect HF List", "Via1 List"...):
 // the value just used goes to the front and the others move down one place.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
 
 #include <algorithm>
 

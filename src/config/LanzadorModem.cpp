@@ -1,6 +1,6 @@
 #include "config/LanzadorModem.h"
 
-#include "link/Operador.h"
+#include "model/Operador.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -219,21 +219,21 @@ bool LanzadorModem::EnMarcha() const
     return (m_proceso && m_proceso->vivo) || m_pendiente;
 }
 
-bool PuedeLanzarse(const LanzadorModem& lanzador, link::Operador& operador, const QString& ruta)
+bool PuedeLanzarse(const LanzadorModem& lanzador, model::Operador& operador, const QString& ruta)
 {
     switch (lanzador.Comprobar(ruta)) {
     case LanzadorModem::Impedimento::Ninguno: return true;
     case LanzadorModem::Impedimento::FaltaArchivo:
-        operador.Mensaje(link::Icono::Critico, ruta + QStringLiteral(" file not found"));
+        operador.Mensaje(model::Icono::Critico, ruta + QStringLiteral(" file not found"));
         return false;
     case LanzadorModem::Impedimento::FaltaWine:
-        operador.Mensaje(link::Icono::Critico, TextoFaltaWine(ruta));
+        operador.Mensaje(model::Icono::Critico, TextoFaltaWine(ruta));
         return false;
     }
     return false;
 }
 
-bool LanzarConAvisos(LanzadorModem& lanzador, link::Operador& operador, const QString& ruta)
+bool LanzarConAvisos(LanzadorModem& lanzador, model::Operador& operador, const QString& ruta)
 {
     return PuedeLanzarse(lanzador, operador, ruta) &&
            lanzador.LanzarModem(ruta) == LanzadorModem::Resultado::Lanzado;

@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-namespace kolt::link {
+namespace kolt::model {
 class Operador;
 }
 
@@ -98,10 +98,10 @@ QString TextoFaltaWine(const QString& ruta);
 
 // Tells the operator why `ruta` cannot be started (a missing file, a
 // missing wine); true when nothing stands in the way.
-bool PuedeLanzarse(const LanzadorModem& lanzador, link::Operador& operador, const QString& ruta);
+bool PuedeLanzarse(const LanzadorModem& lanzador, model::Operador& operador, const QString& ruta);
 
 // Starts the modem program at `ruta` as the chat does, when PuedeLanzarse
 // allows. True when the program was handed to the system.
-bool LanzarConAvisos(LanzadorModem& lanzador, link::Operador& operador, const QString& ruta);
+bool LanzarConAvisos(LanzadorModem& lanzador, model::Operador& operador, const QString& ruta);
 
 } // namespace kolt::config

@@ -1,6 +1,6 @@
 #include "config/ServiciosShell.h"
 
-#include "link/Operador.h"
+#include "model/Operador.h"
 
 #include <QDir>
 
@@ -15,7 +15,7 @@ bool EsSeparador(QChar c)
 
 } // namespace
 
-QString ElegirCarpeta(link::Operador& operador, QString& inicio, const QString& titulo)
+QString ElegirCarpeta(model::Operador& operador, QString& inicio, const QString& titulo)
 {
     // "/" or "C:\" without its separator would name something else.
     if (inicio.size() > 1 && EsSeparador(inicio.back()) &&

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace kolt::link {
+namespace kolt::model {
 class Operador;
 }
 
@@ -16,7 +16,7 @@ namespace kolt::config {
 // separator of `inicio` is removed first, and the caller's text keeps the
 // shortened form (a bare root such as "/" or "C:\" stays as it is). Returns
 // the chosen folder, or empty when the operator cancels.
-QString ElegirCarpeta(link::Operador& operador, QString& inicio, const QString& titulo);
+QString ElegirCarpeta(model::Operador& operador, QString& inicio, const QString& titulo);
 
 // One web-link item of the Help menu.
 struct EnlaceAyuda {

@@ -1,8 +1,7 @@
 #include "link/DialogoConectar.h"
 
-#include "config/Callsign.h"
 #include "config/Historial.h"
-#include "link/Estacion.h"
+#include "config/Indicativo.h"
 
 namespace kolt::link {
 
@@ -52,26 +51,15 @@ QStringList EntradasHistorial(const config::Historial& lista)
     return entradas;
 }
 
-bool PuedeAbrirConectar(Estacion& estacion)
-{
-    if (!estacion.ComprobarModemConectado()) return false;
-    if (!estacion.modelo().control(Control::mnuCQ).enabled) {
-        estacion.operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
-        return false;
-    }
-    estacion.modelo().EnfocarTransmision();
-    return true;
-}
-
-DialogoConectar::DialogoConectar(Estacion& estacion) : m_estacion(estacion)
+DialogoConectar::DialogoConectar(ServiciosConectar servicios) : m_s(std::move(servicios))
 {
     for (CampoConectar campo : kCamposConectar)
-        m_textos[Indice(campo)] = CampoDe(m_estacion.config(), campo);
+        m_textos[Indice(campo)] = CampoDe(m_s.config, campo);
 }
 
 std::optional<bool> DialogoConectar::Visible(CampoConectar campo) const
 {
-    switch (m_estacion.config().koltMode.variante()) {
+    switch (m_s.config.koltMode.variante()) {
     case Variante::HF: return campo == CampoConectar::HF;
     case Variante::SAT: return campo == CampoConectar::SAT;
     case Variante::FM: return campo != CampoConectar::HF && campo != CampoConectar::SAT;
@@ -82,7 +70,7 @@ std::optional<bool> DialogoConectar::Visible(CampoConectar campo) const
 
 QStringList DialogoConectar::Lista(CampoConectar campo) const
 {
-    return EntradasHistorial(ListaDe(m_estacion.config(), campo));
+    return EntradasHistorial(ListaDe(m_s.config, campo));
 }
 
 void DialogoConectar::FijarTexto(CampoConectar campo, const QString& texto)
@@ -104,7 +92,7 @@ bool DialogoConectar::Valido(CampoConectar campo, bool vacioValido) const
 
 std::optional<CampoConectar> DialogoConectar::Conectar()
 {
-    const config::ModoKolt& modo = m_estacion.config().koltMode;
+    const config::ModoKolt& modo = m_s.config.koltMode;
     struct Comprobacion {
         Variante modo;
         CampoConectar campo;
@@ -117,20 +105,20 @@ std::optional<CampoConectar> DialogoConectar::Conectar()
                                            {Variante::FM, CampoConectar::Via2, true}};
     for (const Comprobacion& c : comprobaciones) {
         if (modo != c.modo || Valido(c.campo, c.vacioValido)) continue;
-        m_estacion.operador().Mensaje(Icono::Exclamacion, QStringLiteral("Invalid Call Sign"));
+        m_s.operador.Mensaje(model::Icono::Exclamacion, QStringLiteral("Invalid Call Sign"));
         return c.campo;
     }
 
     GuardarPorModo();
-    ActualizarHistorial(m_estacion.config());
-    m_estacion.GuardarConfiguracion();
-    m_estacion.Conectar();
+    ActualizarHistorial(m_s.config);
+    m_s.guardar();
+    m_s.conectar();
     return std::nullopt;
 }
 
 void DialogoConectar::GuardarPorModo()
 {
-    config::Configuracion& c = m_estacion.config();
+    config::Configuracion& c = m_s.config;
     switch (c.koltMode.variante()) {
     case Variante::HF: c.connectWithHF = Texto(CampoConectar::HF); break;
     case Variante::FM:
@@ -148,16 +136,16 @@ void DialogoConectar::Descargar()
     if (m_descargado) return;
     m_descargado = true;
     // At the program's close the settings are saved once, by the station.
-    if (m_estacion.Cerrando()) return;
+    if (m_s.cerrando()) return;
     for (CampoConectar campo : kCamposConectar)
         if (!Valido(campo, true)) return;
     GuardarPorModo();
-    m_estacion.GuardarConfiguracion();
+    m_s.guardar();
 }
 
 void DialogoConectar::AvisarConexion()
 {
-    emit m_estacion.conexionIniciada();
+    m_s.conexionIniciada();
 }
 
 } // namespace kolt::link

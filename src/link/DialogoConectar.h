@@ -4,17 +4,17 @@
 // the call itself. The widget (ui/frmConnect) only binds its combo boxes to
 // this and reports the operator's actions.
 
-#include "config/Settings.h"
+#include "config/Configuracion.h"
+#include "model/Operador.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace kolt::link {
-
-class Estacion;
 
 // The dialog's five fields, in the order of their checks and histories.
 enum class CampoConectar { HF, FM, SAT, Via1, Via2 };
@@ -32,15 +32,21 @@ QStringList EntradasHistorial(const config::Historial& lista);
 // CQ or broadcast is still on its way out.
 inline const QString kModemTransmitiendo = QStringLiteral("Not while the modem is transmitting");
 
-// The Connect menu item: with a modem socket down, or while CQ is disabled
-// (the modem is transmitting), the operator is told so and nothing opens.
-// True when the dialog is to be shown (the transmit box has the focus).
-bool PuedeAbrirConectar(Estacion& estacion);
+// What the connect dialog uses of the station.
+struct ServiciosConectar {
+    config::Configuracion& config;
+    model::Operador& operador;
+    std::function<bool()> cerrando; // the program is closing: it saves by itself
+    std::function<bool()> guardar;  // writes the settings file
+    std::function<void()> conectar; // the call goes to the modem
+    // A call started: the broadcast dialog closes.
+    std::function<void()> conexionIniciada;
+};
 
 class DialogoConectar {
 public:
     // The dialog's load: the fields take their settings.
-    explicit DialogoConectar(Estacion& estacion);
+    explicit DialogoConectar(ServiciosConectar servicios);
 
     // Whether a field (and its label) shows in the current variant; empty
     // for a variant this dialog does not know (the design's layout stays).
@@ -65,7 +71,7 @@ private:
     bool Valido(CampoConectar campo, bool vacioValido) const;
     void GuardarPorModo();
 
-    Estacion& m_estacion;
+    ServiciosConectar m_s;
     std::array<QString, 5> m_textos;
     bool m_descargado = false;
 };

@@ -1,14 +1,12 @@
-// Start-up, close and the socket-check timer.
-
 #include "link/Estacion.h"
 
 #include "broadcast/EnlaceKISS.h"
+#include "config/AlmacenAjustes.h"
 #include "config/LanzadorModem.h"
-#include "config/SessionLog.h"
-#include "config/SettingsStore.h"
-#include "keying/PttController.h"
-#include "keying/QtSerialLine.h"
-#include "keying/RadioCatalogue.h"
+#include "config/RegistroSesion.h"
+#include "keying/Catalogo.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LineaSerieQt.h"
 #include "transfer/CanalDatos.h"
 #include "transfer/TransferenciaArchivos.h"
 
@@ -30,9 +28,9 @@ constexpr int kFuentes[] = {10, 11, 12, 16, 20};
 
 // The keying state goes to the "PTT" panel; a port that will not open is
 // told to the operator.
-class Estacion::ObservadorPTT : public keying::PttObserver {
+class Estacion::AvisosPTT : public keying::ObservadorPTT {
 public:
-    explicit ObservadorPTT(Estacion& e) : m_e(e) {}
+    explicit AvisosPTT(Estacion& e) : m_e(e) {}
     void MostrarPTT(bool transmitiendo) override
     {
         const keying::PanelPTT p = keying::EstadoPanelPTT(transmitiendo);
@@ -50,26 +48,36 @@ private:
 Estacion::Estacion(Entorno entorno, QObject* parent)
     : QObject(parent), m_entorno(std::move(entorno)),
       m_lanzador(std::make_unique<config::LanzadorModem>()),
-      m_observadorPTT(std::make_unique<ObservadorPTT>(*this))
+      m_observadorPTT(std::make_unique<AvisosPTT>(*this))
 {
-    keying::SerialLine* puerto = m_entorno.puertoRadio;
+    keying::LineaSerie* puerto = m_entorno.puertoRadio;
     if (!puerto) {
-        m_puertoRadio = std::make_unique<keying::QtSerialLine>();
+        m_puertoRadio = std::make_unique<keying::LineaSerieQt>();
         puerto = m_puertoRadio.get();
     }
     m_ptt = std::make_unique<keying::ControladorPTT>(m_config, *puerto, *m_observadorPTT);
-    m_canal = std::make_unique<transfer::CanalDatos>(*this);
-    m_archivos = std::make_unique<transfer::TransferenciaArchivos>(*this);
-    m_kiss = std::make_unique<broadcast::EnlaceKISS>(*this);
+    const auto abortar = [this] { Abortar(); };
+    const auto cerrando = [this] { return m_cerrando; };
+    const auto guardar = [this] { return GuardarConfiguracion(); };
+    m_canal = std::make_unique<transfer::CanalDatos>(transfer::ServiciosCanal{
+        socketDatos(), socketComandos(), m_modelo, enlace(), m_config, m_transmision, abortar});
+    m_archivos = std::make_unique<transfer::TransferenciaArchivos>(transfer::ServiciosArchivos{
+        *m_canal, m_modelo, operador(), enlace(), m_config, m_transmision,
+        [this] { return ComprobarModemConectado(); }, abortar});
+    m_kiss = std::make_unique<broadcast::EnlaceKISS>(broadcast::ServiciosKISS{
+        m_config, m_modelo, operador(), cerrando, guardar, [this] { EsperarFinTransmision(); }});
 
-    // Close and Error re-run the socket check; queued, so that a socket
-    // closed inside the check never re-enters it.
-    for (QTcpSocket* s : {&m_comandos, &m_datos}) {
-        connect(s, &QTcpSocket::connected, this, &Estacion::AlConectarSocket);
-        connect(s, &QTcpSocket::disconnected, this, &Estacion::AlCaerSocket, Qt::QueuedConnection);
-        connect(s, &QTcpSocket::errorOccurred, this, &Estacion::AlCaerSocket, Qt::QueuedConnection);
-    }
-    connect(&m_comandos, &QTcpSocket::readyRead, this, &Estacion::RecibirComandos);
+    // The modem's reports, in the order the dispatch hands them on.
+    connect(this, &Estacion::bufferInformado, m_canal.get(), &transfer::CanalDatos::ProcesarBuffer);
+    connect(this, &Estacion::enlaceTerminado, m_canal.get(),
+            &transfer::CanalDatos::ReiniciarTransferencias);
+    // A call started from the connect dialog closes the broadcast dialog.
+    connect(this, &Estacion::conexionIniciada, m_kiss.get(),
+            &broadcast::EnlaceKISS::CerrarDialogoBroadcast);
+
+    connect(&m_canalComandos, &CanalComandos::caidos, this, &Estacion::MostrarSocketsCaidos);
+    connect(&m_canalComandos, &CanalComandos::arriba, this, &Estacion::AlSubirModem);
+    connect(&m_canalComandos, &CanalComandos::lineaRecibida, this, &Estacion::ProcesarComando);
     connect(&m_tmrComprobarSocket, &QTimer::timeout, this, [this] {
         ComprobarSockets();
         m_kiss->AbrirKISS();
@@ -83,6 +91,27 @@ Estacion::Estacion(Entorno entorno, QObject* parent)
 
 Estacion::~Estacion() = default;
 
+ServiciosConectar Estacion::ServiciosDialogoConectar()
+{
+    return {m_config,
+            operador(),
+            [this] { return m_cerrando; },
+            [this] { return GuardarConfiguracion(); },
+            [this] { Conectar(); },
+            [this] { emit conexionIniciada(); }};
+}
+
+bool Estacion::PuedeAbrirConectar()
+{
+    if (!ComprobarModemConectado()) return false;
+    if (!m_modelo.control(Control::mnuCQ).enabled) {
+        operador().Mensaje(Icono::Exclamacion, kModemTransmitiendo);
+        return false;
+    }
+    m_modelo.EnfocarTransmision();
+    return true;
+}
+
 QString Estacion::RutaAjustes() const
 {
     return QDir(m_entorno.carpetaAjustes).filePath(QStringLiteral("KOLT Chat.ini"));
@@ -90,8 +119,8 @@ QString Estacion::RutaAjustes() const
 
 Estacion::Arranque Estacion::Iniciar()
 {
-    m_ajustes = std::make_unique<config::SettingsStore>(RutaAjustes(), m_entorno.escritorio,
-                                                        m_entorno.carpetaPrograma);
+    m_ajustes = std::make_unique<config::AlmacenAjustes>(RutaAjustes(), m_entorno.escritorio,
+                                                         m_entorno.carpetaPrograma);
     m_ajustes->CargarConfiguracion(m_config);
 
     // One copy per program folder: a lock file beside the settings, which
@@ -143,9 +172,7 @@ void Estacion::Cerrar(const Geometria& ventana)
     m_ptt->DesactivarPTT();
     m_cerrando = true;
     m_tmrComprobarSocket.stop();
-    m_reintento.Detener();
-    m_comandos.abort();
-    m_datos.abort();
+    m_canalComandos.Cerrar();
 
     if (ventana.state != 1) {
         m_config.topPosition = ventana.top;
@@ -179,6 +206,172 @@ void Estacion::MarcarModo(config::Variante modo)
 bool Estacion::GuardarConfiguracion()
 {
     return m_ajustes && m_ajustes->GuardarConfiguracion(m_config);
+}
+
+// The modem: its sockets, the commands sent and the dispatch of its lines.
+
+// A modem that dies or drops the link in the middle of a transmission
+// never sends its "PTT OFF": the transmitter must not stay on.
+void Estacion::SoltarPTTSiTransmite()
+{
+    if (m_ptt->Transmitiendo()) m_ptt->DesactivarPTT();
+}
+
+void Estacion::MostrarSocketsCaidos()
+{
+    SoltarPTTSiTransmite();
+    // Whatever call or disconnection was under way ended with the modem.
+    m_estadoEnlace.Reiniciar();
+    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedRojo"));
+    m_modelo.FijarTooltipPanel(Panel::TCP, QStringLiteral("TCP link disconnected"));
+    ActualizarEstado();
+}
+
+void Estacion::AlSubirModem()
+{
+    m_modelo.FijarImagenPanel(Panel::TCP, QStringLiteral("LedVerde"));
+    EnviarMyCall();
+    EnviarChatOn();
+    AplicarAnchoBanda();
+    ActualizarEstado();
+}
+
+void Estacion::EnviarMyCall()
+{
+    EnviarComando(QStringLiteral("MYCALL ") + m_config.myCallsign);
+}
+
+void Estacion::EnviarChatOn()
+{
+    EnviarComando(QStringLiteral("CHAT ON"));
+}
+
+void Estacion::AplicarAnchoBanda()
+{
+    if (m_config.koltMode != config::Variante::HF) return;
+    const QString& bw = m_config.koltHFBW;
+    if (bw == QLatin1String("500") || bw == QLatin1String("2300") || bw == QLatin1String("2750"))
+        EnviarComando(QStringLiteral("BW") + bw);
+}
+
+void Estacion::Conectar()
+{
+    m_estadoEnlace.MostrarConectando();
+    const QString* destino = config::DestinoDelModo(m_config);
+    if (!destino) return;
+    QString comando =
+        QStringLiteral("CONNECT ") + m_config.myCallsign + QLatin1Char(' ') + *destino;
+    // Digipeaters only in FM, and a second one only after a first.
+    if (m_config.koltMode == config::Variante::FM && !m_config.via1.isEmpty()) {
+        comando += QStringLiteral(" VIA ") + m_config.via1;
+        if (!m_config.via2.isEmpty()) comando += QLatin1Char(' ') + m_config.via2;
+    }
+    EnviarComando(comando);
+}
+
+void Estacion::Abortar()
+{
+    m_estadoEnlace.Desconectando();
+    EnviarComando(QStringLiteral("ABORT"));
+}
+
+void Estacion::EsperarFinTransmision()
+{
+    m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, false);
+    m_tmrFinTransmision.start();
+}
+
+void Estacion::FinTransmision()
+{
+    m_tmrFinTransmision.stop();
+    if (m_modelo.control(Control::mnuConnect).enabled && !enlace().enlazado)
+        m_modelo.Habilitar({Control::mnuCQ, Control::mnuBroadcast}, true);
+}
+
+void Estacion::ProcesarComando(const QString& linea)
+{
+    if (linea.startsWith(QLatin1String("CONNECTED "))) {
+        m_estadoEnlace.Establecido(ParsearConectado(linea.toStdString()));
+    } else if (linea.startsWith(QLatin1String("BUFFER "))) {
+        emit bufferInformado(linea);
+    } else if (linea == QLatin1String("DISCONNECTED")) {
+        SoltarPTTSiTransmite();
+        m_estadoEnlace.Reiniciar();
+        emit enlaceTerminado();
+        ActualizarEstado();
+    } else if (linea == QLatin1String("PTT ON")) {
+        EsperarFinTransmision();
+        m_ptt->ActivarPTT();
+    } else if (linea == QLatin1String("PTT OFF")) {
+        m_ptt->DesactivarPTT();
+        FinTransmision();
+    } else if (linea == QLatin1String("WRONG")) {
+        // A refused call: it is over, and the next link may be the far
+        // station's call.
+        if (!enlace().enlazado) m_estadoEnlace.Reiniciar();
+        ActualizarEstado();
+    }
+}
+
+// The main window's own menu items: font size, colours, Clear, documents.
+
+void Estacion::AccionTamanoFuente(int puntos)
+{
+    for (auto [n, item] : {std::pair{10, Control::mnuSize10}, std::pair{11, Control::mnuSize11},
+                           std::pair{12, Control::mnuSize12}, std::pair{16, Control::mnuSize16},
+                           std::pair{20, Control::mnuSize20}})
+        m_modelo.Marcar(item, n == puntos);
+    m_config.fontSize = static_cast<std::uint8_t>(puntos);
+    m_modelo.FijarFuente(puntos);
+}
+
+void Estacion::AccionColor(const QString& colour)
+{
+    const bool blanco = colour == QLatin1String("White");
+    m_config.colour = blanco ? QStringLiteral("White") : QStringLiteral("Black");
+    m_modelo.Marcar(Control::mnuColorBlanco, blanco);
+    m_modelo.Marcar(Control::mnuColorNegro, !blanco);
+    if (blanco)
+        m_modelo.FijarColores(0xFFFFFF, 0x000000);
+    else
+        m_modelo.FijarColores(0x000000, 0x00FF00);
+}
+
+void Estacion::AccionLimpiar()
+{
+    m_modelo.LimpiarRecepcion();
+}
+
+bool Estacion::ComprobarModemConectado()
+{
+    if (SocketsArriba()) return true;
+    operador().Mensaje(
+        Icono::Exclamacion,
+        QStringLiteral("TCP port disconnected. KOLT Chat is not connected with KOLT Modem"));
+    return false;
+}
+
+// A document beside the program, or the operator is told it is missing
+// (each document has its own wording and icon for that).
+void Estacion::AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta)
+{
+    const QString ruta = QDir(m_entorno.carpetaPrograma).filePath(nombre);
+    if (QFileInfo::exists(ruta))
+        operador().Abrir(ruta);
+    else
+        operador().Mensaje(icono, nombre + siFalta);
+}
+
+void Estacion::AbrirChangeLog()
+{
+    AbrirDocumento(QStringLiteral("KOLTChatChangeLog.txt"), Icono::Informacion,
+                   QStringLiteral(" not found"));
+}
+
+void Estacion::AbrirGuia()
+{
+    AbrirDocumento(QStringLiteral("How to transmit a file with KOLT Chat.PDF"), Icono::Critico,
+                   QStringLiteral(" file not found"));
 }
 
 } // namespace kolt::link

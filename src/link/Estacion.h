@@ -5,12 +5,13 @@
 // triggers. It includes no widget: the window renders its model and
 // forwards clicks and keys to it, and tests drive it headless.
 
-#include "config/Settings.h"
-#include "link/Enlace.h"
-#include "link/LineasModem.h"
-#include "link/ModeloVentana.h"
-#include "link/Operador.h"
-#include "link/Reintento.h"
+#include "config/Configuracion.h"
+#include "link/CanalComandos.h"
+#include "link/DialogoConectar.h"
+#include "link/EstadoEnlace.h"
+#include "model/Enlace.h"
+#include "model/ModeloVentana.h"
+#include "model/Operador.h"
 #include "transfer/EstadoTransferencia.h"
 
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@
 
 namespace kolt::config {
 class LanzadorModem;
-class SettingsStore;
+class AlmacenAjustes;
 } // namespace kolt::config
 
 namespace kolt::broadcast {
@@ -33,7 +34,7 @@ class EnlaceKISS;
 
 namespace kolt::keying {
 class ControladorPTT;
-class SerialLine;
+class LineaSerie;
 } // namespace kolt::keying
 
 namespace kolt::transfer {
@@ -42,6 +43,16 @@ class TransferenciaArchivos;
 } // namespace kolt::transfer
 
 namespace kolt::link {
+
+// The station writes the window model and speaks to the operator throughout.
+using model::Control;
+using model::Enlace;
+using model::EstadoPanel;
+using model::Geometria;
+using model::Icono;
+using model::ModeloVentana;
+using model::Operador;
+using model::Panel;
 
 inline const QString kTituloPrograma = QStringLiteral("KOLT Chat v1.4.1      ");
 inline const QString kVersion = QStringLiteral("1.4.1");
@@ -54,7 +65,7 @@ public:
         QString carpetaAjustes;  // where "KOLT Chat.ini" and the lock live
         QString escritorio;      // default of the "Path" keys
         Operador* operador = nullptr;
-        keying::SerialLine* puertoRadio = nullptr; // the radio's serial port; a real one when null
+        keying::LineaSerie* puertoRadio = nullptr; // the radio's serial port; a real one when null
         int intervaloComprobacionMs = 5000;
         // How long CQ and Broadcast wait for the modem's "PTT OFF" after a
         // CQ, a broadcast or its last "PTT ON" before they come back anyway.
@@ -72,23 +83,21 @@ public:
     bool Cerrando() const { return m_cerrando; }
 
     // Modem command channel.
-    void ComprobarSockets();
-    void EnviarComando(const QString& comando);
+    void ComprobarSockets() { m_canalComandos.Comprobar(); }
+    void EnviarComando(const QString& comando) { m_canalComandos.Enviar(comando); }
     void EnviarMyCall();
     void EnviarChatOn();
     void AplicarAnchoBanda();
     void Conectar();
     void Abortar();
     void ProcesarComando(const QString& linea);
-    bool SocketsArriba() const;
+    bool SocketsArriba() const { return m_canalComandos.Arriba(); }
     // CQ and Broadcast rest while the modem transmits: until its "PTT OFF",
     // or the bounded wait, whichever comes first.
     void EsperarFinTransmision();
 
-    // Link state and status display.
-    void MostrarConectando();
-    void EnlaceEstablecido();
-    void ActualizarEstado();
+    // The controls and panels for the state of the link and the modem.
+    void ActualizarEstado() { m_estadoEnlace.Actualizar(); }
 
     // Main-window actions that are the window's own.
     void AccionTamanoFuente(int puntos);
@@ -97,6 +106,13 @@ public:
     // The rule of the Connect and Send File items: both modem sockets up,
     // or the operator is told and nothing else happens.
     bool ComprobarModemConectado();
+    // The Connect menu item: with a modem socket down, or while CQ is
+    // disabled (the modem is transmitting), the operator is told so and
+    // nothing opens. True when the dialog is to be shown (the transmit box
+    // has the focus).
+    bool PuedeAbrirConectar();
+    // What the connect dialog works with.
+    ServiciosConectar ServiciosDialogoConectar();
     // Help documents beside the program.
     void AbrirChangeLog();
     void AbrirGuia();
@@ -108,7 +124,7 @@ public:
     const config::Configuracion& config() const { return m_config; }
     ModeloVentana& modelo() { return m_modelo; }
     Operador& operador() { return *m_entorno.operador; }
-    Enlace& enlace() { return m_enlace; }
+    Enlace& enlace() { return m_estadoEnlace.enlace(); }
     transfer::EstadoTransmision& transmision() { return m_transmision; }
     keying::ControladorPTT& ptt() { return *m_ptt; }
     config::LanzadorModem& lanzador() { return *m_lanzador; }
@@ -121,8 +137,8 @@ public:
     bool GuardarConfiguracion();
 
     // The two modem sockets, for the data channel.
-    QTcpSocket& socketComandos() { return m_comandos; }
-    QTcpSocket& socketDatos() { return m_datos; }
+    QTcpSocket& socketComandos() { return m_canalComandos.comandos(); }
+    QTcpSocket& socketDatos() { return m_canalComandos.datos(); }
 
 signals:
     // Modem reports handed to the subsystems that act on them, in the order
@@ -133,35 +149,29 @@ signals:
     void conexionIniciada();
 
 private:
-    void AlConectarSocket();
-    void AlCaerSocket();
+    void AlSubirModem();
     void MostrarSocketsCaidos();
     void SoltarPTTSiTransmite();
     void FinTransmision();
-    void RecibirComandos();
-    void ReiniciarEnlace();
     void AbrirDocumento(const QString& nombre, Icono icono, const QString& siFalta);
     void ArrancarModemSiProcede();
     QString RutaModemDelModo() const;
 
-    bool m_enlaceAnunciado = false; // the link state the operator last heard
     Entorno m_entorno;
     config::Configuracion m_config;
     ModeloVentana m_modelo;
-    Enlace m_enlace;
     transfer::EstadoTransmision m_transmision;
-    QTcpSocket m_comandos;
-    QTcpSocket m_datos;
-    LineasModem m_lineas;
+    CanalComandos m_canalComandos{m_config};
+    EstadoEnlace m_estadoEnlace{m_modelo, m_config, m_transmision,
+                                [this] { return m_canalComandos.Arriba(); }};
     QTimer m_tmrComprobarSocket;
     QTimer m_tmrFinTransmision;
-    Reintento m_reintento{[this] { ComprobarSockets(); }};
     std::unique_ptr<QLockFile> m_copiaUnica;
     std::unique_ptr<config::LanzadorModem> m_lanzador;
-    std::unique_ptr<config::SettingsStore> m_ajustes;
-    class ObservadorPTT;
-    std::unique_ptr<ObservadorPTT> m_observadorPTT;
-    std::unique_ptr<keying::SerialLine> m_puertoRadio;
+    std::unique_ptr<config::AlmacenAjustes> m_ajustes;
+    class AvisosPTT;
+    std::unique_ptr<AvisosPTT> m_observadorPTT;
+    std::unique_ptr<keying::LineaSerie> m_puertoRadio;
     std::unique_ptr<keying::ControladorPTT> m_ptt;
     std::unique_ptr<broadcast::EnlaceKISS> m_kiss;
     std::unique_ptr<transfer::CanalDatos> m_canal; // the data port: chat and file frames

@@ -1,13 +1,22 @@
-// Link state: the flags, the banner of a new link and the display of the
-// window's controls and status panels in each state.
+#include "link/EstadoEnlace.h"
 
-#include "link/Estacion.h"
-
-#include "config/UtcClock.h"
+#include "config/RelojUTC.h"
 
 namespace kolt::link {
 
-void Estacion::MostrarConectando()
+using model::Control;
+using model::EstadoPanel;
+using model::Panel;
+
+EstadoEnlace::EstadoEnlace(model::ModeloVentana& modelo, const config::Configuracion& config,
+                           transfer::EstadoTransmision& transmision,
+                           std::function<bool()> modemArriba)
+    : m_modelo(modelo), m_config(config), m_transmision(transmision),
+      m_modemArriba(std::move(modemArriba))
+{
+}
+
+void EstadoEnlace::MostrarConectando()
 {
     m_enlace.llamadaPropia = true;
     m_enlace.desconectando = false;
@@ -23,8 +32,12 @@ void Estacion::MostrarConectando()
     m_modelo.Habilitar({Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast}, false);
 }
 
-void Estacion::EnlaceEstablecido()
+void EstadoEnlace::Establecido(const LineaConectado& c)
 {
+    if (c.campos.size() > 1) m_enlace.estacion1 = QString::fromStdString(c.estacion1);
+    if (c.campos.size() > 2) m_enlace.estacion2 = QString::fromStdString(c.estacion2);
+    m_enlace.digi1 = QString::fromStdString(c.digi1);
+    m_enlace.digi2 = QString::fromStdString(c.digi2);
     m_transmision.ultimoEmisor = transfer::Emisor::Nadie;
     m_modelo.AgregarRecepcion(QStringLiteral("\r\n          ******* ") + m_enlace.Texto() +
                               QStringLiteral(" *******  ") + config::HoraUTC() +
@@ -33,22 +46,31 @@ void Estacion::EnlaceEstablecido()
     if (!m_enlace.desconectando) m_modelo.Habilitar(Control::mnuStop, true);
     m_modelo.Mostrar(Control::cmdEnviar, true);
     m_modelo.Habilitar(Control::mnuSendFile, true);
-    ActualizarEstado();
+    Actualizar();
 }
 
-void Estacion::ReiniciarEnlace()
+void EstadoEnlace::Desconectando()
+{
+    m_enlace.desconectando = true;
+    m_modelo.Habilitar(Control::mnuStop, false);
+    m_modelo.Mostrar(Control::cmdEnviar, false);
+    m_modelo.Habilitar(Control::mnuSendFile, false);
+    m_modelo.FijarTextoPanel(Panel::Indicativos, QStringLiteral("Disconnecting..."));
+}
+
+void EstadoEnlace::Reiniciar()
 {
     m_enlace.enlazado = false;
     m_enlace.llamadaPropia = false;
     m_enlace.desconectando = false;
 }
 
-void Estacion::ActualizarEstado()
+void EstadoEnlace::Actualizar()
 {
     // Heard at once, while the operator may be typing: the link came up or went down.
-    const bool enlazado = SocketsArriba() && m_enlace.enlazado;
-    if (enlazado != m_enlaceAnunciado) {
-        m_enlaceAnunciado = enlazado;
+    const bool enlazado = m_modemArriba() && m_enlace.enlazado;
+    if (enlazado != m_anunciado) {
+        m_anunciado = enlazado;
         m_modelo.Anunciar((enlazado ? QStringLiteral("Link up: ") : QStringLiteral("Link down: ")) +
                           m_enlace.Texto());
     }
@@ -65,7 +87,7 @@ void Estacion::ActualizarEstado()
         m_modelo.Habilitar(Control::txtTXChat, true);
     };
 
-    if (!SocketsArriba()) {
+    if (!m_modemArriba()) {
         mostrarDesconectado();
     } else if (m_enlace.enlazado) {
         m_modelo.Habilitar({Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast}, false);

@@ -1,11 +1,10 @@
 #include "transfer/CanalDatos.h"
 
 #include "config/Ansi.h"
-#include "link/Estacion.h"
 
 namespace kolt::transfer {
 
-using link::Panel;
+using model::Panel;
 
 namespace {
 
@@ -24,10 +23,10 @@ QString ConSaltosCRLF(QString texto)
 
 } // namespace
 
-CanalDatos::CanalDatos(link::Estacion& estacion, QObject* parent)
-    : QObject(parent), m_estacion(estacion)
+CanalDatos::CanalDatos(ServiciosCanal servicios, QObject* parent)
+    : QObject(parent), m_s(std::move(servicios))
 {
-    QTcpSocket& datos = m_estacion.socketDatos();
+    QTcpSocket& datos = m_s.datos;
     connect(&datos, &QTcpSocket::readyRead, this,
             [this, &datos] { RecibirDatos(datos.readAll()); });
     // A new connection is a new stream: nothing of the old one continues in it.
@@ -35,28 +34,25 @@ CanalDatos::CanalDatos(link::Estacion& estacion, QObject* parent)
     // With a modem socket lost, what was sent will never be reported gone:
     // a reconnected modem's reports speak of its own buffer. Reception goes
     // on: the data socket may still be carrying the rest of a frame.
-    for (QTcpSocket* s : {&datos, &m_estacion.socketComandos()})
+    for (QTcpSocket* s : {&datos, &m_s.comandos})
         connect(s, &QTcpSocket::disconnected, this, &CanalDatos::AbandonarEnvio);
-    connect(&m_estacion, &link::Estacion::bufferInformado, this, &CanalDatos::ProcesarBuffer);
-    connect(&m_estacion, &link::Estacion::enlaceTerminado, this,
-            &CanalDatos::ReiniciarTransferencias);
 }
 
 CanalDatos::~CanalDatos() = default;
 
 void CanalDatos::EnviarTexto()
 {
-    EstadoTransmision& tx = m_estacion.transmision();
+    EstadoTransmision& tx = m_s.transmision;
     // One frame in flight at a time: a second one would overwrite the echo
     // of the first.
     if (tx.bytesPendientes != 0) return;
-    link::ModeloVentana& modelo = m_estacion.modelo();
+    model::ModeloVentana& modelo = m_s.modelo;
     const QString texto = ConSaltosCRLF(modelo.textoTransmision());
     if (texto.isEmpty()) return;
 
-    modelo.Mostrar(link::Control::ProgressBar, true);
-    modelo.Mostrar(link::Control::cmdEnviar, false);
-    modelo.Habilitar(link::Control::mnuSendFile, false);
+    modelo.Mostrar(model::Control::ProgressBar, true);
+    modelo.Mostrar(model::Control::cmdEnviar, false);
+    modelo.Habilitar(model::Control::mnuSendFile, false);
     const QByteArray carga = config::ATextoAnsi(texto);
     tx.ecoPendiente = texto + kFinLinea;
     tx.estadoEnvio = Envio::Texto;
@@ -64,16 +60,16 @@ void CanalDatos::EnviarTexto()
                   carga);
     modelo.FijarProgreso(0);
     modelo.FijarTextoTransmision(QString());
-    modelo.Habilitar(link::Control::mnuClear, false);
+    modelo.Habilitar(model::Control::mnuClear, false);
 }
 
 void CanalDatos::EntregarTrama(QByteArrayView trama)
 {
     // A socket that is down takes nothing; the send stays in flight until
     // the link ends or a socket is renewed, as with any lost send.
-    QTcpSocket& datos = m_estacion.socketDatos();
+    QTcpSocket& datos = m_s.datos;
     if (datos.state() == QAbstractSocket::ConnectedState) datos.write(trama.data(), trama.size());
-    m_estacion.transmision().bytesPendientes = trama.size();
+    m_s.transmision.bytesPendientes = trama.size();
 }
 
 void CanalDatos::RecibirDatos(QByteArrayView bloque)
@@ -108,19 +104,19 @@ void CanalDatos::RecibirDatos(QByteArrayView bloque)
     if (m_receptor.enTrama()) {
         MostrarProgreso(m_receptor.recibidos(), m_receptor.esperados(),
                         QStringLiteral(" Bytes Rcvd"), QStringLiteral("Descargando"));
-        link::ModeloVentana& modelo = m_estacion.modelo();
-        modelo.Mostrar(link::Control::cmdEnviar, false);
-        modelo.Habilitar(link::Control::mnuSendFile, false);
+        model::ModeloVentana& modelo = m_s.modelo;
+        modelo.Mostrar(model::Control::cmdEnviar, false);
+        modelo.Habilitar(model::Control::mnuSendFile, false);
     }
 }
 
 void CanalDatos::CabeceraRemota()
 {
-    EstadoTransmision& tx = m_estacion.transmision();
+    EstadoTransmision& tx = m_s.transmision;
     if (tx.ultimoEmisor == Emisor::Remoto) return;
     // The chat text received so far is kept: a header written in the middle
     // of a frame (after an own echo) must not cut the frame's text.
-    m_estacion.modelo().AgregarRecepcion(QLatin1Char('<') + m_estacion.enlace().Remota() +
+    m_s.modelo.AgregarRecepcion(QLatin1Char('<') + m_s.enlace.Remota() +
                                          kFinLinea);
     tx.ultimoEmisor = Emisor::Remoto;
 }
@@ -148,7 +144,7 @@ void CanalDatos::AlTerminarTrama(const EventoTrama& fin)
 {
     MostrarProgreso(fin.total(), fin.total(), QStringLiteral(" Bytes Rcvd"),
                     QStringLiteral("Descargando"));
-    if (m_estacion.transmision().bytesPendientes == 0) {
+    if (m_s.transmision.bytesPendientes == 0) {
         RestaurarControles();
         LimpiarIndicadores();
     }
@@ -157,7 +153,7 @@ void CanalDatos::AlTerminarTrama(const EventoTrama& fin)
     } else {
         MostrarMensaje(config::DeTextoAnsi(m_texto));
         m_texto.clear();
-        m_estacion.modelo().AgregarRecepcion(kFinLinea);
+        m_s.modelo.AgregarRecepcion(kFinLinea);
     }
     m_esArchivo = false;
 }
@@ -165,8 +161,8 @@ void CanalDatos::AlTerminarTrama(const EventoTrama& fin)
 void CanalDatos::ErrorDeEnlace()
 {
     m_texto.clear();
-    m_estacion.modelo().AgregarRecepcion(kErrorEnlace);
-    m_estacion.Abortar();
+    m_s.modelo.AgregarRecepcion(kErrorEnlace);
+    m_s.abortar();
 }
 
 void CanalDatos::ProcesarBuffer(const QString& linea)
@@ -179,7 +175,7 @@ void CanalDatos::ProcesarBuffer(const QString& linea)
     qint64 n = campos[1].toLongLong(&numero);
     if (!numero || n < 0) return;
 
-    EstadoTransmision& tx = m_estacion.transmision();
+    EstadoTransmision& tx = m_s.transmision;
     if (tx.bytesPendientes == 0) return;
     n = std::min<qint64>(n, tx.bytesPendientes);
     MostrarProgreso(std::uint64_t(tx.bytesPendientes - n), std::uint64_t(tx.bytesPendientes),
@@ -197,16 +193,16 @@ void CanalDatos::ProcesarBuffer(const QString& linea)
     tx.bytesPendientes = 0;
     LimpiarIndicadores();
     tx.ultimoEmisor = Emisor::Propio;
-    link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Habilitar(link::Control::txtTXChat, true);
-    modelo.Habilitar(link::Control::mnuClear, true);
+    model::ModeloVentana& modelo = m_s.modelo;
+    modelo.Habilitar(model::Control::txtTXChat, true);
+    modelo.Habilitar(model::Control::mnuClear, true);
     RestaurarControles();
     modelo.EnfocarTransmision();
 }
 
 void CanalDatos::ReiniciarTransferencias()
 {
-    m_estacion.transmision().ultimoEmisor = Emisor::Nadie;
+    m_s.transmision.ultimoEmisor = Emisor::Nadie;
     AbandonarEnVuelo();
 }
 
@@ -218,12 +214,12 @@ void CanalDatos::AbandonarEnVuelo()
 
 void CanalDatos::AbandonarEnvio()
 {
-    EstadoTransmision& tx = m_estacion.transmision();
+    EstadoTransmision& tx = m_s.transmision;
     if (tx.bytesPendientes == 0 && tx.estadoEnvio == Envio::Ninguno) return;
     tx.bytesPendientes = 0;
     tx.estadoEnvio = Envio::Ninguno;
     // What a send took away comes back with it.
-    m_estacion.modelo().Habilitar(link::Control::mnuClear, true);
+    m_s.modelo.Habilitar(model::Control::mnuClear, true);
 }
 
 void CanalDatos::OlvidarRecepcion()
@@ -237,31 +233,31 @@ void CanalDatos::OlvidarRecepcion()
 
 void CanalDatos::CabeceraPropia()
 {
-    EstadoTransmision& tx = m_estacion.transmision();
+    EstadoTransmision& tx = m_s.transmision;
     if (tx.ultimoEmisor == Emisor::Propio) return;
-    m_estacion.modelo().AgregarRecepcion(QLatin1Char('>') + m_estacion.config().myCallsign +
+    m_s.modelo.AgregarRecepcion(QLatin1Char('>') + m_s.config.myCallsign +
                                          kFinLinea);
 }
 
 void CanalDatos::MostrarMensaje(const QString& texto)
 {
-    m_estacion.modelo().AgregarRecepcionCortando(texto, kRecepcionMaxima);
+    m_s.modelo.AgregarRecepcionCortando(texto, kRecepcionMaxima);
 }
 
 void CanalDatos::MostrarProgreso(std::uint64_t hechos, std::uint64_t total, const QString& sufijo,
                                  const QString& imagen)
 {
-    link::ModeloVentana& modelo = m_estacion.modelo();
+    model::ModeloVentana& modelo = m_s.modelo;
     modelo.FijarProgreso(Porcentaje(hechos, total));
-    modelo.Mostrar(link::Control::ProgressBar, true);
+    modelo.Mostrar(model::Control::ProgressBar, true);
     modelo.FijarPanel(Panel::Bytes, {QString::number(hechos) + sufijo, imagen, QString()});
 }
 
 void CanalDatos::LimpiarIndicadores()
 {
-    link::ModeloVentana& modelo = m_estacion.modelo();
+    model::ModeloVentana& modelo = m_s.modelo;
     modelo.FijarPanel(Panel::Bytes, {});
-    modelo.Mostrar(link::Control::ProgressBar, false);
+    modelo.Mostrar(model::Control::ProgressBar, false);
 }
 
 // The Send button and Send File come back only where the link state allows
@@ -269,13 +265,13 @@ void CanalDatos::LimpiarIndicadores()
 // still being sent or received.
 void CanalDatos::RestaurarControles()
 {
-    const link::Enlace& enlace = m_estacion.enlace();
-    if (!enlace.enlazado || enlace.desconectando || m_estacion.transmision().bytesPendientes != 0 ||
+    const model::Enlace& enlace = m_s.enlace;
+    if (!enlace.enlazado || enlace.desconectando || m_s.transmision.bytesPendientes != 0 ||
         m_receptor.enTrama())
         return;
-    link::ModeloVentana& modelo = m_estacion.modelo();
-    modelo.Mostrar(link::Control::cmdEnviar, true);
-    modelo.Habilitar(link::Control::mnuSendFile, true);
+    model::ModeloVentana& modelo = m_s.modelo;
+    modelo.Mostrar(model::Control::cmdEnviar, true);
+    modelo.Habilitar(model::Control::mnuSendFile, true);
 }
 
 } // namespace kolt::transfer

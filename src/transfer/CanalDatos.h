@@ -3,11 +3,16 @@
 // the data socket, the modem's buffer reports that complete every send, and
 // the receive-screen conventions the file transfers share.
 //
-// It owns no socket: it writes to and reads from the station's data socket,
-// and acts on the station's "BUFFER" and "DISCONNECTED" reports. The file
+// It owns no socket: it writes to and reads from the data socket it is
+// given, and the station hands it the modem's "BUFFER" and "DISCONNECTED"
+// reports. The file
 // side of a frame goes to a ManejadorArchivos (file transfer); sending a file
 // uses EntregarTrama and the screen helpers below like EnviarTexto does.
 
+#include "config/Configuracion.h"
+#include "model/Enlace.h"
+#include "model/ModeloVentana.h"
+#include "transfer/EstadoTransferencia.h"
 #include "transfer/ManejadorArchivos.h"
 #include "transfer/Tramas.h"
 
@@ -15,21 +20,30 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
+#include <QTcpSocket>
 
-namespace kolt::link {
-class Estacion;
-}
+#include <functional>
 
 namespace kolt::transfer {
 
-// The receive screen keeps this many characters when a completed message is added.
-inline constexpr qsizetype kRecepcionMaxima = 64000;
-inline const QString kFinLinea = QStringLiteral("\r\n");
+using model::kFinLinea;
+using model::kRecepcionMaxima;
+
+// What the data channel uses of the station.
+struct ServiciosCanal {
+    QTcpSocket& datos;    // the modem's data port
+    QTcpSocket& comandos; // its command port: losing either ends a send
+    model::ModeloVentana& modelo;
+    const model::Enlace& enlace;
+    const config::Configuracion& config;
+    EstadoTransmision& transmision; // read by the station's command side
+    std::function<void()> abortar;  // ends the link (a damaged stream)
+};
 
 class CanalDatos : public QObject {
     Q_OBJECT
 public:
-    explicit CanalDatos(link::Estacion& estacion, QObject* parent = nullptr);
+    explicit CanalDatos(ServiciosCanal servicios, QObject* parent = nullptr);
     ~CanalDatos() override;
 
     // Sends the transmit box as one chat frame (the Send button and Enter).
@@ -68,7 +82,7 @@ private:
     void LimpiarIndicadores();
     void RestaurarControles();
 
-    link::Estacion& m_estacion;
+    ServiciosCanal m_s;
     ReceptorTramas m_receptor;
     ManejadorArchivos* m_archivos = nullptr;
     bool m_esArchivo = false;  // the frame being received carries a file

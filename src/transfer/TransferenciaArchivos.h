@@ -10,6 +10,11 @@
 // refusing a damaged one, and saves the body under a safe, free name in the
 // download folder. Every outcome gets its line on the receive screen.
 
+#include "config/Configuracion.h"
+#include "model/Enlace.h"
+#include "model/ModeloVentana.h"
+#include "model/Operador.h"
+#include "transfer/CanalDatos.h"
 #include "transfer/CargaArchivo.h"
 #include "transfer/GuardadoArchivo.h"
 #include "transfer/ManejadorArchivos.h"
@@ -22,22 +27,30 @@
 #include <optional>
 #include <vector>
 
-namespace kolt::link {
-class Estacion;
-}
-
 namespace kolt::transfer {
 
 // A throughput for the screen: bytes × 60,000 / milliseconds, rounded to a
 // whole number with halves to even; "XXXX" when no time has passed.
 QString BytesPorMinuto(std::uint64_t bytes, std::int64_t milisegundos);
 
+// What file transfer uses of the station.
+struct ServiciosArchivos {
+    CanalDatos& canal; // the frames go through it; it hands back file frames
+    model::ModeloVentana& modelo;
+    model::Operador& operador;
+    const model::Enlace& enlace;
+    config::Configuracion& config; // the picker's folder is remembered
+    EstadoTransmision& transmision;
+    std::function<bool()> modemConectado; // both modem sockets up, or the operator is told
+    std::function<void()> abortar;        // ends the link ("AutoDisconnect")
+};
+
 class TransferenciaArchivos : public ManejadorArchivos {
 public:
     // Milliseconds of a monotonic clock; the tests bring their own.
     using Reloj = std::function<std::int64_t()>;
 
-    explicit TransferenciaArchivos(link::Estacion& estacion);
+    explicit TransferenciaArchivos(ServiciosArchivos servicios);
     ~TransferenciaArchivos() override;
     TransferenciaArchivos(const TransferenciaArchivos&) = delete;
     TransferenciaArchivos& operator=(const TransferenciaArchivos&) = delete;
@@ -78,7 +91,7 @@ private:
     void MostrarRecepcion(const Recepcion& r, const QString& tasa);
     void OlvidarBuffer();
 
-    link::Estacion& m_estacion;
+    ServiciosArchivos m_s;
     Reloj m_reloj;
     std::int64_t m_tickInicioEnvio = 0;
 

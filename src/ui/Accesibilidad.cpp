@@ -62,24 +62,24 @@ void InstalarAccesibilidad()
     (void)instalada;
 }
 
-QString NombrePanel(link::Panel panel, const link::EstadoPanel& e)
+QString NombrePanel(model::Panel panel, const model::EstadoPanel& e)
 {
     switch (panel) {
-    case link::Panel::Margen1: return {};
-    case link::Panel::PTT: {
+    case model::Panel::Margen1: return {};
+    case model::Panel::PTT: {
         // The lamp and the two letters say the same thing: which way the radio is.
         const QString sentido = e.texto == QLatin1String("TX")   ? QStringLiteral("transmit")
                                 : e.texto == QLatin1String("RX") ? QStringLiteral("receive")
                                                                  : ONinguno(e.texto);
         return QStringLiteral("PTT: ") + sentido;
     }
-    case link::Panel::Indicativos: return QStringLiteral("Link: ") + ONinguno(e.texto);
-    case link::Panel::Bytes: {
+    case model::Panel::Indicativos: return QStringLiteral("Link: ") + ONinguno(e.texto);
+    case model::Panel::Bytes: {
         QString texto = e.texto;
         texto.replace(QLatin1String(" Rcvd"), QLatin1String(" Received"));
         return QStringLiteral("Transfer: ") + ONinguno(texto);
     }
-    case link::Panel::TCP: {
+    case model::Panel::TCP: {
         // The panel's text never changes; only its lamp tells the state.
         const QString estado =
             e.imagen == QLatin1String("LedVerde")  ? QStringLiteral("TCP connected")
@@ -91,7 +91,7 @@ QString NombrePanel(link::Panel panel, const link::EstadoPanel& e)
     return {};
 }
 
-QString DescripcionPanel(const link::EstadoPanel& estado)
+QString DescripcionPanel(const model::EstadoPanel& estado)
 {
     return Palabras(estado.imagen);
 }

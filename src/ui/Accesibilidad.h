@@ -3,7 +3,7 @@
 // names and descriptions, the status panels said in words, a tab order, and
 // an announcer for the events that must be heard wherever the focus is.
 
-#include "link/ModeloVentana.h"
+#include "model/ModeloVentana.h"
 
 #include <QWidget>
 
@@ -18,8 +18,8 @@ void InstalarAccesibilidad();
 
 // The status panel as a screen reader says it ("PTT: receive",
 // "Modem: TCP connected"), and its picture in words. Empty for the margin.
-QString NombrePanel(link::Panel panel, const link::EstadoPanel& estado);
-QString DescripcionPanel(const link::EstadoPanel& estado);
+QString NombrePanel(model::Panel panel, const model::EstadoPanel& estado);
+QString DescripcionPanel(const model::EstadoPanel& estado);
 
 // Accessible name and description; an editable combo box's line edit, which
 // the reader reaches on its own, gets the same name.

@@ -8,10 +8,10 @@
 
 namespace kolt::ui {
 
-void OperadorQt::Mensaje(link::Icono icono, const QString& texto)
+void OperadorQt::Mensaje(model::Icono icono, const QString& texto)
 {
-    const QMessageBox::Icon q = icono == link::Icono::Critico       ? QMessageBox::Critical
-                                : icono == link::Icono::Informacion ? QMessageBox::Information
+    const QMessageBox::Icon q = icono == model::Icono::Critico       ? QMessageBox::Critical
+                                : icono == model::Icono::Informacion ? QMessageBox::Information
                                                                     : QMessageBox::Warning;
     QMessageBox caja(q, QStringLiteral("KOLT Chat"), texto, QMessageBox::Ok, m_ventana);
     caja.exec();

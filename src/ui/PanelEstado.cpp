@@ -22,7 +22,7 @@ PanelEstado::PanelEstado(Qt::Alignment alineacion, bool biselado, QWidget* paren
     m_imagen->hide();
 }
 
-void PanelEstado::Mostrar(const link::EstadoPanel& estado)
+void PanelEstado::Mostrar(const model::EstadoPanel& estado)
 {
     m_texto->setText(estado.texto);
     setToolTip(estado.tooltip);
@@ -34,9 +34,9 @@ void PanelEstado::Mostrar(const link::EstadoPanel& estado)
     }
 }
 
-int PanelEstado::AnchoPara(const link::EstadoPanel& muestra)
+int PanelEstado::AnchoPara(const model::EstadoPanel& muestra)
 {
-    const link::EstadoPanel antes{m_texto->text(), m_clave, toolTip()};
+    const model::EstadoPanel antes{m_texto->text(), m_clave, toolTip()};
     Mostrar(muestra);
     const int ancho = minimumSizeHint().width();
     Mostrar(antes);

@@ -1,7 +1,7 @@
 #pragma once
 // One status-bar panel: a picture, a text and a tooltip, in a sunken frame.
 
-#include "link/ModeloVentana.h"
+#include "model/ModeloVentana.h"
 
 #include <QFrame>
 
@@ -13,9 +13,9 @@ class PanelEstado : public QFrame {
     Q_OBJECT
 public:
     PanelEstado(Qt::Alignment alineacion, bool biselado, QWidget* parent = nullptr);
-    void Mostrar(const link::EstadoPanel& estado);
+    void Mostrar(const model::EstadoPanel& estado);
     // The width that shows `muestra` whole, frame and picture included.
-    int AnchoPara(const link::EstadoPanel& muestra);
+    int AnchoPara(const model::EstadoPanel& muestra);
     QString texto() const;
     QString imagen() const { return m_clave; }
 

@@ -91,7 +91,7 @@ frmBroadcast::frmBroadcast(link::Estacion& estacion, QWidget* parent)
     resize(560, 200);
 
     connect(m_txtMensaje, &QPlainTextEdit::textChanged, this, &frmBroadcast::AlCambiarMensaje);
-    connect(&estacion.modelo(), &link::ModeloVentana::aspectoCambiado, this,
+    connect(&estacion.modelo(), &model::ModeloVentana::aspectoCambiado, this,
             &frmBroadcast::Recolorear);
     connect(&estacion.kiss(), &broadcast::EnlaceKISS::cierreDialogoPedido, this,
             &frmBroadcast::close);
@@ -156,7 +156,7 @@ bool frmBroadcast::eventFilter(QObject* objeto, QEvent* evento)
 void frmBroadcast::Enviar()
 {
     const broadcast::ResultadoEnvio r =
-        broadcast::PulsarEnviarBroadcast(m_estacion, m_cboVia1->currentText(),
+        broadcast::PulsarEnviarBroadcast(m_estacion.kiss(), m_cboVia1->currentText(),
                                          m_cboVia2->currentText(), m_txtMensaje->toPlainText());
     if (r.invalido == broadcast::CampoVia::Via1) m_cboVia1->setFocus();
     if (r.invalido == broadcast::CampoVia::Via2) m_cboVia2->setFocus();
@@ -167,7 +167,7 @@ void frmBroadcast::done(int resultado)
 {
     if (!m_cerrado) {
         m_cerrado = true;
-        broadcast::AlCerrarDialogoBroadcast(m_estacion, m_cboVia1->currentText(),
+        broadcast::AlCerrarDialogoBroadcast(m_estacion.kiss(), m_cboVia1->currentText(),
                                             m_cboVia2->currentText());
     }
     QDialog::done(resultado);
@@ -177,9 +177,9 @@ void frmBroadcast::done(int resultado)
 void EngancharBroadcast(frmKoltChat& ventana, link::Estacion& estacion)
 {
     auto dialogo = std::make_shared<QPointer<frmBroadcast>>();
-    QObject::connect(ventana.accion(link::Control::mnuCQ), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(model::Control::mnuCQ), &QAction::triggered, &ventana,
                      [&estacion] { estacion.kiss().AccionCQ(); });
-    QObject::connect(ventana.accion(link::Control::mnuBroadcast), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(model::Control::mnuBroadcast), &QAction::triggered, &ventana,
                      [&ventana, &estacion, dialogo] {
                          if (!*dialogo || (*dialogo)->cerrado()) {
                              *dialogo = new frmBroadcast(estacion, &ventana);

@@ -34,7 +34,7 @@ const char* NombreCombo(CampoConectar campo)
 } // namespace
 
 frmConnect::frmConnect(link::Estacion& estacion, QWidget* parent)
-    : QDialog(parent), m_logica(estacion)
+    : QDialog(parent), m_logica(estacion.ServiciosDialogoConectar())
 {
     setObjectName(QStringLiteral("frmConnect"));
     setWindowTitle(QStringLiteral("Connect"));
@@ -154,9 +154,9 @@ void frmConnect::done(int resultado)
 
 void EngancharConectar(frmKoltChat& ventana, link::Estacion& estacion)
 {
-    QObject::connect(ventana.accion(link::Control::mnuConnect), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(model::Control::mnuConnect), &QAction::triggered, &ventana,
                      [&ventana, &estacion] {
-                         if (!link::PuedeAbrirConectar(estacion)) return;
+                         if (!estacion.PuedeAbrirConectar()) return;
                          frmConnect dialogo(estacion, &ventana);
                          dialogo.exec();
                          ventana.VolverATransmision();

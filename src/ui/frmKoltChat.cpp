@@ -32,8 +32,8 @@
 
 namespace kolt::ui {
 
-using link::Control;
-using link::Panel;
+using model::Control;
+using model::Panel;
 
 namespace {
 
@@ -74,22 +74,22 @@ frmKoltChat::frmKoltChat(link::Estacion& estacion, QWidget* parent)
     });
     EngancharSetup(*this, estacion);
 
-    connect(&m_modelo, &link::ModeloVentana::recepcionAgregada, this,
+    connect(&m_modelo, &model::ModeloVentana::recepcionAgregada, this,
             &frmKoltChat::AgregarRecepcion);
-    connect(&m_modelo, &link::ModeloVentana::recepcionReemplazada, this,
+    connect(&m_modelo, &model::ModeloVentana::recepcionReemplazada, this,
             &frmKoltChat::ReemplazarRecepcion);
-    connect(&m_modelo, &link::ModeloVentana::controlesCambiados, this,
+    connect(&m_modelo, &model::ModeloVentana::controlesCambiados, this,
             &frmKoltChat::RedibujarControles);
-    connect(&m_modelo, &link::ModeloVentana::panelesCambiados, this,
+    connect(&m_modelo, &model::ModeloVentana::panelesCambiados, this,
             &frmKoltChat::RedibujarPaneles);
-    connect(&m_modelo, &link::ModeloVentana::aspectoCambiado, this, &frmKoltChat::RedibujarAspecto);
-    connect(&m_modelo, &link::ModeloVentana::progresoCambiado, this,
+    connect(&m_modelo, &model::ModeloVentana::aspectoCambiado, this, &frmKoltChat::RedibujarAspecto);
+    connect(&m_modelo, &model::ModeloVentana::progresoCambiado, this,
             [this] { m_progressBar->setValue(m_modelo.progreso()); });
-    connect(&m_modelo, &link::ModeloVentana::tituloCambiado, this,
+    connect(&m_modelo, &model::ModeloVentana::tituloCambiado, this,
             [this] { setWindowTitle(m_modelo.titulo()); });
-    connect(&m_modelo, &link::ModeloVentana::focoTransmision, this,
+    connect(&m_modelo, &model::ModeloVentana::focoTransmision, this,
             [this] { m_txtTXChat->setFocus(); });
-    connect(&m_modelo, &link::ModeloVentana::transmisionCambiada, this, [this] {
+    connect(&m_modelo, &model::ModeloVentana::transmisionCambiada, this, [this] {
         if (m_txtTXChat->toPlainText() == m_modelo.textoTransmision()) return;
         m_sincronizando = true;
         m_txtTXChat->setPlainText(m_modelo.textoTransmision());
@@ -119,8 +119,8 @@ double frmKoltChat::Dpi() const
 
 QAction* frmKoltChat::accion(const QString& nombre) const
 {
-    for (std::size_t i = 0; i < link::kControles; ++i)
-        if (m_acciones[i] && link::NombreControl(link::Control(i)) == nombre) return m_acciones[i];
+    for (std::size_t i = 0; i < model::kControles; ++i)
+        if (m_acciones[i] && model::NombreControl(model::Control(i)) == nombre) return m_acciones[i];
     return findChild<QAction*>(nombre);
 }
 
@@ -131,9 +131,9 @@ QAction* frmKoltChat::Accion(QMenu* menu, const QString& nombre, const QString& 
     return a;
 }
 
-QAction* frmKoltChat::Accion(QMenu* menu, link::Control c, const QString& caption)
+QAction* frmKoltChat::Accion(QMenu* menu, model::Control c, const QString& caption)
 {
-    QAction* a = Accion(menu, link::NombreControl(c), caption);
+    QAction* a = Accion(menu, model::NombreControl(c), caption);
     m_acciones[std::size_t(c)] = a;
     return a;
 }
@@ -257,7 +257,7 @@ void frmKoltChat::CrearBarraEstado()
         int ancho; // twips, at least
         Qt::Alignment alineacion;
         bool biselado;
-        link::EstadoPanel mayor; // the longest the panel must show whole
+        model::EstadoPanel mayor; // the longest the panel must show whole
     };
     const Definicion paneles[] = {
         {Panel::Margen1, 70, Qt::AlignLeft, false, {}},
@@ -273,7 +273,7 @@ void frmKoltChat::CrearBarraEstado()
     const double dpi = Dpi();
     for (const Definicion& d : paneles) {
         auto* p = new PanelEstado(d.alineacion, d.biselado, statusBar());
-        p->setObjectName(link::ClavePanel(d.panel));
+        p->setObjectName(model::ClavePanel(d.panel));
         const int ancho = APixeles(d.ancho, dpi);
         const int necesario = d.mayor.texto.isEmpty() ? 0 : p->AnchoPara(d.mayor);
         // What a wider font takes from the bar comes off the call-sign panel,
@@ -333,7 +333,7 @@ void frmKoltChat::PrepararTeclado()
     OrdenTabulacion({m_txtMainChat, m_txtTXChat, m_cmdEnviar});
 
     m_anunciador = new Anunciador(centralWidget());
-    connect(&m_modelo, &link::ModeloVentana::anuncio, m_anunciador, &Anunciador::Anunciar);
+    connect(&m_modelo, &model::ModeloVentana::anuncio, m_anunciador, &Anunciador::Anunciar);
     m_txtTXChat->setFocus();
 }
 
@@ -350,10 +350,10 @@ QWidget* frmKoltChat::panel(Panel p) const
 
 void frmKoltChat::RedibujarControles()
 {
-    for (std::size_t i = 0; i < link::kControles; ++i) {
+    for (std::size_t i = 0; i < model::kControles; ++i) {
         QAction* a = m_acciones[i];
         if (!a) continue;
-        const link::EstadoControl c = m_modelo.control(Control(i));
+        const model::EstadoControl c = m_modelo.control(Control(i));
         a->setEnabled(c.enabled);
         a->setVisible(c.visible);
         if (a->isCheckable()) a->setChecked(c.checked);
@@ -366,9 +366,9 @@ void frmKoltChat::RedibujarControles()
 
 void frmKoltChat::RedibujarPaneles()
 {
-    for (Panel p : link::kPaneles) {
+    for (Panel p : model::kPaneles) {
         PanelEstado* panel = m_paneles.value(static_cast<int>(p));
-        const link::EstadoPanel estado = m_modelo.panel(p);
+        const model::EstadoPanel estado = m_modelo.panel(p);
         panel->Mostrar(estado);
         // Setting the same name again would have the reader repeat it.
         const QString nombre = NombrePanel(p, estado);
@@ -483,7 +483,7 @@ void frmKoltChat::changeEvent(QEvent* event)
 
 void frmKoltChat::RestaurarGeometria()
 {
-    const link::Geometria g = m_modelo.geometria();
+    const model::Geometria g = m_modelo.geometria();
     const double dpi = Dpi();
     QPoint esquina(APixeles(g.left, dpi), APixeles(g.top, dpi));
     // A screen that was unplugged or a hand-edited position: the window
@@ -522,10 +522,10 @@ void frmKoltChat::showEvent(QShowEvent* event)
     }
 }
 
-link::Geometria frmKoltChat::GeometriaActual() const
+model::Geometria frmKoltChat::GeometriaActual() const
 {
     const double dpi = Dpi();
-    link::Geometria g;
+    model::Geometria g;
     g.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     const QRect marco = frameGeometry();
     g.top = ATwips(marco.top(), dpi);

@@ -3,7 +3,7 @@
 // operator's clicks and keys to the station. It holds no rules of its own
 // beyond the layout and the Enter key.
 
-#include "link/ModeloVentana.h"
+#include "model/ModeloVentana.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -35,10 +35,10 @@ public:
     // Places the window as the settings ask (after the station started).
     void RestaurarGeometria();
     // Where the window stands now, in twips, for the close of the station.
-    link::Geometria GeometriaActual() const;
+    model::Geometria GeometriaActual() const;
 
     // For the dialogs: a menu item of the window's own.
-    QAction* accion(link::Control c) const { return m_acciones[std::size_t(c)]; }
+    QAction* accion(model::Control c) const { return m_acciones[std::size_t(c)]; }
     // For tests: any menu item, by its object name.
     QAction* accion(const QString& nombre) const;
     QPlainTextEdit* txtMainChat() const { return m_txtMainChat; }
@@ -46,7 +46,7 @@ public:
     QToolButton* cmdEnviar() const { return m_cmdEnviar; }
     QLabel* lblWait() const { return m_lblWait; }
     QProgressBar* progressBar() const { return m_progressBar; }
-    QWidget* panel(link::Panel p) const;
+    QWidget* panel(model::Panel p) const;
     double Dpi() const;
 
     // Typing goes back to the transmit box (after a send, when a dialog closes).
@@ -74,12 +74,12 @@ private:
     void RedibujarAspecto();
     void AgregarRecepcion(const QString& texto);
     void ReemplazarRecepcion();
-    QAction* Accion(QMenu* menu, link::Control c, const QString& caption);
+    QAction* Accion(QMenu* menu, model::Control c, const QString& caption);
     QAction* Accion(QMenu* menu, const QString& nombre, const QString& caption);
 
     link::Estacion& m_estacion;
-    link::ModeloVentana& m_modelo;
-    std::array<QAction*, link::kControles> m_acciones{}; // null for the controls below
+    model::ModeloVentana& m_modelo;
+    std::array<QAction*, model::kControles> m_acciones{}; // null for the controls below
     QPlainTextEdit* m_txtMainChat = nullptr;
     QPlainTextEdit* m_txtTXChat = nullptr;
     QToolButton* m_cmdEnviar = nullptr;

@@ -1,6 +1,6 @@
 #include "ui/frmPTT.h"
 
-#include "keying/PttController.h"
+#include "keying/ControladorPTT.h"
 #include "link/Estacion.h"
 #include "ui/Accesibilidad.h"
 
@@ -280,7 +280,7 @@ void frmPTT::Cerrar()
     ConfirmarPuertosEscritos();
     const keying::CierrePTT cierre = m_logica.Cerrar(m_estacion.Cerrando());
     if (!cierre.cerrar) {
-        m_estacion.operador().Mensaje(link::Icono::Critico, cierre.aviso);
+        m_estacion.operador().Mensaje(model::Icono::Critico, cierre.aviso);
         m_txtIcomAddress->setFocus();
         return;
     }

@@ -4,8 +4,8 @@
 // defaults, the CI-V check) lives there. Built each time it is shown, so the
 // port lists hold the serial ports the machine has at that moment.
 
-#include "keying/PortNames.h"
-#include "keying/PttDialogLogic.h"
+#include "keying/PuertoRadio.h"
+#include "keying/LogicaDialogoPTT.h"
 
 #include <QDialog>
 

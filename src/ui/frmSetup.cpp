@@ -139,7 +139,7 @@ void frmSetup::Construir()
         g->addWidget(new QLabel(QStringLiteral("Data Port")), 2, 0);
         g->addWidget(m_txtDatos[i], 2, 1);
         connect(m_txtPuerto[i], &QLineEdit::textChanged, this,
-                [this, i](const QString& t) { m_txtDatos[i]->setText(config::PuertoDatos(t)); });
+                [this, i](const QString& t) { m_txtDatos[i]->setText(link::PuertoDatos(t)); });
         puertos->addWidget(m_fraTCP[i]);
     }
     auto* fraKISS = Marco(QStringLiteral("fraKISSTCP"), QStringLiteral("KISS TCP"));
@@ -214,7 +214,7 @@ QRadioButton* frmSetup::optVariante(Variante v) const
 
 void frmSetup::MostrarCampos()
 {
-    const config::CamposSetup& f = m_logica.campos();
+    const link::CamposSetup& f = m_logica.campos();
     // No option at all when the stored variant is none of the three.
     for (QRadioButton* o : m_optVariante) {
         o->setAutoExclusive(false);
@@ -241,7 +241,7 @@ void frmSetup::MostrarCampos()
 
 void frmSetup::LeerCampos()
 {
-    config::CamposSetup& f = m_logica.campos();
+    link::CamposSetup& f = m_logica.campos();
     f.variante = Variante::Ninguna;
     for (Variante v : config::kVariantes)
         if (optVariante(v)->isChecked()) f.variante = v;
@@ -264,7 +264,7 @@ void frmSetup::LeerCampos()
 void frmSetup::GestionarModo()
 {
     LeerCampos();
-    const config::DisposicionSetup d = m_logica.GestionarModo();
+    const link::DisposicionSetup d = m_logica.GestionarModo();
     for (int i = 0; i < 3; ++i) {
         m_fraTCP[i]->setVisible(d.marcoTCP[i]);
         m_fraRuta[i]->setVisible(d.marcoRuta[i]);
@@ -272,17 +272,17 @@ void frmSetup::GestionarModo()
     m_fraBW->setVisible(d.marcoAnchoBanda);
 }
 
-void frmSetup::Enfocar(config::Campo campo)
+void frmSetup::Enfocar(link::Campo campo)
 {
     const int i = config::Indice(m_logica.campos().variante);
     QLineEdit* t = nullptr;
     switch (campo) {
-    case config::Campo::PuertoKISS: t = m_txtPuertoKISS; break;
-    case config::Campo::HostKISS: t = m_txtHostKISS; break;
-    case config::Campo::Puerto: t = m_txtPuerto[i]; break;
-    case config::Campo::Host: t = m_txtHost[i]; break;
-    case config::Campo::Indicativo: t = m_txtMyCallSign; break;
-    case config::Campo::Ninguno: break;
+    case link::Campo::PuertoKISS: t = m_txtPuertoKISS; break;
+    case link::Campo::HostKISS: t = m_txtHostKISS; break;
+    case link::Campo::Puerto: t = m_txtPuerto[i]; break;
+    case link::Campo::Host: t = m_txtHost[i]; break;
+    case link::Campo::Indicativo: t = m_txtMyCallSign; break;
+    case link::Campo::Ninguno: break;
     }
     if (t) t->setFocus();
 }
@@ -296,7 +296,7 @@ void frmSetup::reject()
 void frmSetup::closeEvent(QCloseEvent* evento)
 {
     LeerCampos();
-    const config::DialogoSetup::Cierre cierre = m_logica.Cerrar();
+    const link::DialogoSetup::Cierre cierre = m_logica.Cerrar();
     // The checks may have cleaned the call sign and the hosts.
     m_txtMyCallSign->setText(m_logica.campos().indicativo);
     if (!cierre.cerrar) {
@@ -310,7 +310,7 @@ void frmSetup::closeEvent(QCloseEvent* evento)
 
 void EngancharSetup(frmKoltChat& ventana, link::Estacion& estacion)
 {
-    QObject::connect(ventana.accion(link::Control::mnuSetup), &QAction::triggered, &ventana,
+    QObject::connect(ventana.accion(model::Control::mnuSetup), &QAction::triggered, &ventana,
                      [&ventana, &estacion] {
                          frmSetup setup(estacion, &ventana);
                          setup.exec();

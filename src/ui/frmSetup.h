@@ -3,7 +3,7 @@
 // every rule. Modal; created anew at each opening, so it always starts
 // from the stored settings.
 
-#include "config/DialogoSetup.h"
+#include "link/DialogoSetup.h"
 
 #include <QDialog>
 
@@ -66,9 +66,9 @@ private:
     void MostrarCampos();
     void LeerCampos();
     void GestionarModo();
-    void Enfocar(config::Campo campo);
+    void Enfocar(link::Campo campo);
 
-    config::DialogoSetup m_logica;
+    link::DialogoSetup m_logica;
     std::array<QRadioButton*, 3> m_optVariante{};
     std::array<QRadioButton*, 3> m_optBW{};
     QGroupBox* m_fraBW = nullptr;

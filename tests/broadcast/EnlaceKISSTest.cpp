@@ -41,7 +41,7 @@ protected:
 
     broadcast::ResultadoEnvio Enviar(const char* via1, const char* via2)
     {
-        return broadcast::PulsarEnviarBroadcast(**m_e, QString::fromLatin1(via1),
+        return broadcast::PulsarEnviarBroadcast((**m_e).kiss(), QString::fromLatin1(via1),
                                                 QString::fromLatin1(via2), QStringLiteral("hello"));
     }
 
@@ -59,7 +59,7 @@ TEST_F(EnlaceKISSTest, BroadcastAndCqGoOutAsOneExactKissFrameEachInTheAnsiCodePa
     const QString mensaje = QStringLiteral("\u00C0\u00DB") + QString(497, QLatin1Char('x')) +
                             QStringLiteral("\U0001F600 cut");
     ASSERT_TRUE(e->kiss().EnviarBroadcast(mensaje));
-    e->modelo().Habilitar(link::Control::mnuCQ, true); // as the modem's "PTT OFF" would
+    e->modelo().Habilitar(model::Control::mnuCQ, true); // as the modem's "PTT OFF" would
     e->kiss().AccionCQ();
 
     const QByteArray esperado =
@@ -80,14 +80,14 @@ TEST_F(EnlaceKISSTest, CqWaitIsBounded)
     ASSERT_TRUE(e.Arriba(&m_kiss));
     e->kiss().AccionCQ();
     ASSERT_TRUE(Esperar([&] { return !m_kiss.recibido.isEmpty(); }));
-    EXPECT_FALSE(e.Habilitado(link::Control::mnuCQ));
+    EXPECT_FALSE(e.Habilitado(model::Control::mnuCQ));
     ASSERT_TRUE(Esperar([&] {
-        return e.Habilitado(link::Control::mnuCQ) && e.Habilitado(link::Control::mnuBroadcast);
+        return e.Habilitado(model::Control::mnuCQ) && e.Habilitado(model::Control::mnuBroadcast);
     }));
     e->ProcesarComando("PTT ON");
-    EXPECT_FALSE(e.Habilitado(link::Control::mnuCQ));
+    EXPECT_FALSE(e.Habilitado(model::Control::mnuCQ));
     e->ProcesarComando("PTT OFF");
-    EXPECT_TRUE(e.Habilitado(link::Control::mnuCQ));
+    EXPECT_TRUE(e.Habilitado(model::Control::mnuCQ));
 }
 
 // One reassembler for a connection's reads, afresh for the next, which the
@@ -114,7 +114,7 @@ TEST_F(EnlaceKISSTest, FramesJoinAcrossReadsButNotAcrossConnections)
                                          "< CQ de N0CALL-4 on 2300     hh:mm:ss",
                                          "< ALL: N0CALL-6 second  hh:mm:ss"}));
 
-    e->Cerrar(link::Geometria{});
+    e->Cerrar(model::Geometria{});
     m_kiss.Cortar();
     EXPECT_FALSE(Esperar([&] { return m_kiss.conexiones > 2; }, 1500)) << "closed: stays lost";
     EXPECT_FALSE(e->kiss().EnviarBroadcast(QStringLiteral("hello")));
@@ -142,10 +142,10 @@ TEST_F(EnlaceKISSTest, SendChecksTheDigipeatersInFmOnly)
 
     // Closing keeps valid boxes in FM only (Escape, the program closing:
     // frmBroadcastTest.cpp), nothing when one is bad.
-    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QStringLiteral("X-99"));
+    broadcast::AlCerrarDialogoBroadcast(e->kiss(), QStringLiteral("RELAY"), QStringLiteral("X-99"));
     e->config().koltMode = kolt::config::Variante::HF;
-    broadcast::AlCerrarDialogoBroadcast(*e, QStringLiteral("RELAY"), QString());
-    e->modelo().Habilitar(link::Control::mnuCQ, true); // as the modem's "PTT OFF" would
+    broadcast::AlCerrarDialogoBroadcast(e->kiss(), QStringLiteral("RELAY"), QString());
+    e->modelo().Habilitar(model::Control::mnuCQ, true); // as the modem's "PTT OFF" would
     EXPECT_TRUE(Enviar("NOT A CALL", "%%%").cerrar);
     EXPECT_EQ(e->config().via1, "WIDE1-1") << "not stored outside FM, nor with a bad box";
 

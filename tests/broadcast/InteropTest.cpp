@@ -40,7 +40,7 @@ TEST(InteropDirewolf, ABroadcastToAllCrossesARealTncPairUnchanged)
     QObject::connect(&oyente, &QTcpSocket::readyRead, [&] { oido += oyente.readAll(); });
     oyente.connectToHost(QHostAddress::LocalHost, par.puertoB);
     ASSERT_TRUE(Esperar([&] {
-        return x->SocketsArriba() && x.Habilitado(link::Control::mnuCQ) && x->kiss().Conectado() &&
+        return x->SocketsArriba() && x.Habilitado(model::Control::mnuCQ) && x->kiss().Conectado() &&
                oyente.state() == QAbstractSocket::ConnectedState;
     }));
     test::Dejar(1500); // a TNC starts reading a new client up to a second late

@@ -70,7 +70,7 @@ TEST_F(LanzadorModemTest, ExeStartsThroughWineWithThePathAsGivenElseIsRefused)
     test::OperadorGuion operador;
     EXPECT_FALSE(config::LanzarConAvisos(m_lanzador, operador, exe));
     ASSERT_EQ(operador.avisos.size(), 1u);
-    EXPECT_EQ(operador.avisos[0].icono, link::Icono::Critico);
+    EXPECT_EQ(operador.avisos[0].icono, model::Icono::Critico);
     EXPECT_EQ(operador.avisos[0].texto, config::TextoFaltaWine(exe));
     EXPECT_FALSE(m_lanzador.EnMarcha());
 

@@ -1,13 +1,13 @@
 // The PTT controller over a recording port, and the PTT dialog's rules
 // without widgets (what the widgets show of them: tests/ui/frmPTTTest.cpp).
 
-#include "keying/PortNames.h"
-#include "keying/PttController.h"
-#include "keying/PttDialogLogic.h"
+#include "keying/PuertoRadio.h"
+#include "keying/ControladorPTT.h"
+#include "keying/LogicaDialogoPTT.h"
 
 #include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
-#include "RecordingSerialLine.h"
+#include "LineaSerieGrabadora.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ protected:
 
     kolt::config::Configuracion ajustes;
     Registro registro;
-    RecordingSerialLine puerto{registro};
+    LineaSerieGrabadora puerto{registro};
     RecordingObserver observador{registro};
     ControladorPTT ptt{ajustes, puerto, observador};
     std::optional<LogicaDialogoPTT> logica;
@@ -117,23 +117,23 @@ TEST_F(Ptt, ChangeWhileKeyedUnkeysTheOldWay)
 // hand-edited "Via", or a port that did not open (told once, as named).
 TEST_F(Ptt, WithoutAPortOnlyThePanelFollows)
 {
-    const std::tuple<int, Variante, OpenResult, std::string> casos[] = {
+    const std::tuple<int, Variante, ResultadoApertura, std::string> casos[] = {
         {3, Variante::HF, {}, ""},
         {1, Variante::FM, {}, ""},
         {7, Variante::HF, {}, ""},
         {1,
          Variante::HF,
-         {OpenError::NotFound, {}},
+         {ErrorApertura::NotFound, {}},
          "Unable to open radio serial port COM1. May be in use by another application."},
         {1,
          Variante::HF,
-         {OpenError::PermissionDenied, QStringLiteral("dialout")},
+         {ErrorApertura::PermissionDenied, QStringLiteral("dialout")},
          "Unable to open radio serial port COM1. May be in use by another application. Access "
          "to /dev/ttyS0 was denied: the user must be a member of the group \"dialout\", which "
          "owns it."},
         {2,
          Variante::HF,
-         {OpenError::PermissionDenied, {}},
+         {ErrorApertura::PermissionDenied, {}},
          "Unable to open radio serial port COM1. May be in use by another application. Access "
          "to /dev/ttyS0 was denied: the user must be a member of the group that owns it "
          "(dialout on Debian)."},
@@ -156,7 +156,7 @@ TEST_F(Ptt, WithoutAPortOnlyThePanelFollows)
 TEST(PttFromTheModem, ALinkEndOrADeadModemUnkeys)
 {
     Registro registro;
-    RecordingSerialLine linea(registro);
+    LineaSerieGrabadora linea(registro);
     kolt::test::ModemDePrueba modem;
     kolt::test::EstacionDePrueba e({}, modem.puerto(), 1, &linea, "[PTT]\r\nVia=2\r\n");
     ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));

@@ -12,7 +12,7 @@
 
 using namespace kolt;
 using link::CampoConectar;
-using link::Panel;
+using model::Panel;
 using test::Esperar;
 
 namespace {
@@ -40,8 +40,8 @@ protected:
     {
         return Esperar([&] { return m_modem.lineas() == esperadas; });
     }
-    link::EstadoControl Control(link::Control c) { return (*m_e)->modelo().control(c); }
-    link::EstadoPanel PanelDe(Panel p) { return (*m_e)->modelo().panel(p); }
+    model::EstadoControl Control(model::Control c) { return (*m_e)->modelo().control(c); }
+    model::EstadoPanel PanelDe(Panel p) { return (*m_e)->modelo().panel(p); }
     QString Indicativos() { return PanelDe(Panel::Indicativos).texto; }
 
     test::ModemDePrueba m_modem;
@@ -72,7 +72,7 @@ TEST_F(EstacionTest, StartUpSecondCopyLinkLostModemRestartAndClose)
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !e.enlace().enlazado; }, 300)) << "at once, no retry wait";
     EXPECT_EQ(Indicativos(), "Disconnected");
-    EXPECT_FALSE(Control(link::Control::mnuConnect).enabled)
+    EXPECT_FALSE(Control(model::Control::mnuConnect).enabled)
         << "left as linked until the sockets are back";
     EXPECT_EQ(PanelDe(Panel::TCP).imagen, "LedRojo");
 
@@ -127,12 +127,12 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     link::Estacion& e = Inactiva();
     e.Conectar();
     m_modem.Enviar("WRONG\r");
-    ASSERT_TRUE(Esperar([&] { return Control(link::Control::mnuConnect).enabled; }));
+    ASSERT_TRUE(Esperar([&] { return Control(model::Control::mnuConnect).enabled; }));
     EXPECT_FALSE(e.enlace().llamadaPropia) << "the refused call is over";
 
     e.Conectar();
     e.Abortar();
-    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
+    EXPECT_FALSE(Control(model::Control::mnuStop).enabled);
     ASSERT_TRUE(Lineas({"CONNECT N0CALL-1 N0CALL-2", "CONNECT N0CALL-1 N0CALL-2", "ABORT"}));
     EXPECT_EQ(Indicativos(), "Disconnecting...") << "only DISCONNECTED ends it";
 
@@ -140,8 +140,8 @@ TEST_F(EstacionTest, WrongThenStopWhileConnecting)
     // "DISCONNECTED " with a blank is not the keyword.
     m_modem.Enviar("DISCONNECTED \rCONNECTED N0CALL-1 N0CALL-2\r");
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_FALSE(Control(link::Control::mnuStop).enabled);
-    EXPECT_TRUE(Control(link::Control::cmdEnviar).visible);
+    EXPECT_FALSE(Control(model::Control::mnuStop).enabled);
+    EXPECT_TRUE(Control(model::Control::cmdEnviar).visible);
     EXPECT_EQ(Indicativos(), "Disconnecting...");
 
     m_modem.Enviar("disconnected\r");
@@ -191,14 +191,14 @@ TEST_P(Comprobaciones, FirstFailingFieldInOrderAndNothingStoredOrSent)
     link::Estacion& e = Arrancar(c.modo);
     const config::Configuracion antes = Config();
     const QString ini = m_e->Ini();
-    link::DialogoConectar d(e);
+    link::DialogoConectar d(e.ServiciosDialogoConectar());
     for (CampoConectar campo : link::kCamposConectar)
         d.FijarTexto(campo, c.textos[int(campo)]);
 
     EXPECT_EQ(d.Conectar(), c.falla);
     if (!c.falla) {
         EXPECT_TRUE(Avisos().empty());
-        EXPECT_FALSE(m_e->Habilitado(link::Control::mnuConnect)) << "connecting";
+        EXPECT_FALSE(m_e->Habilitado(model::Control::mnuConnect)) << "connecting";
         return;
     }
     ASSERT_EQ(Avisos().size(), 1u);
@@ -240,7 +240,7 @@ TEST_F(DialogoConectarTest, ConnectStoresMovesEveryHistorySavesAndCalls)
     Config().connectFMList = Lista(llena);
     Config().via1List = Lista({"K0A", "K0B"});
     Config().via2List = Lista({"", "K0A", "K0B"});
-    link::DialogoConectar d(e);
+    link::DialogoConectar d(e.ServiciosDialogoConectar());
 
     d.FijarTexto(CampoConectar::FM, "EA1NEW");
     d.FijarTexto(CampoConectar::Via1, "");
@@ -266,7 +266,7 @@ TEST_F(DialogoConectarTest, UnloadRule)
     link::Estacion& e = Arrancar("KOLTSAT");
     const QString ini = m_e->Ini();
     {
-        link::DialogoConectar d(e);
+        link::DialogoConectar d(e.ServiciosDialogoConectar());
         for (CampoConectar campo : link::kCamposConectar)
             EXPECT_EQ(d.Visible(campo), campo == CampoConectar::SAT) << int(campo);
         d.FijarTexto(CampoConectar::SAT, "EA4NEW");
@@ -275,15 +275,15 @@ TEST_F(DialogoConectarTest, UnloadRule)
         EXPECT_EQ(Config().connectWithSAT, "N0CALL-2");
         EXPECT_EQ(m_e->Ini(), ini);
     }
-    link::DialogoConectar d(e);
+    link::DialogoConectar d(e.ServiciosDialogoConectar());
     d.FijarTexto(CampoConectar::SAT, "EA4NEW");
     d.FijarTexto(CampoConectar::HF, "EA4HF"); // not of this variant: not stored
     d.Descargar();
     EXPECT_EQ(Config().connectWithSAT, "EA4NEW");
     EXPECT_EQ(Config().connectWithHF, "N0CALL-2");
 
-    e.Cerrar(link::Geometria{});
-    link::DialogoConectar alCerrar(e);
+    e.Cerrar(model::Geometria{});
+    link::DialogoConectar alCerrar(e.ServiciosDialogoConectar());
     alCerrar.FijarTexto(CampoConectar::SAT, "EA4XYZ");
     alCerrar.Descargar();
     EXPECT_EQ(Config().connectWithSAT, "EA4NEW");
@@ -292,16 +292,16 @@ TEST_F(DialogoConectarTest, UnloadRule)
 TEST_F(DialogoConectarTest, ConnectMenuTellsWhyItDoesNotOpen)
 {
     link::Estacion& e = Arrancar("KOLTHF");
-    EXPECT_TRUE(link::PuedeAbrirConectar(e));
+    EXPECT_TRUE(e.PuedeAbrirConectar());
 
-    e.modelo().Habilitar(link::Control::mnuCQ, false);
-    EXPECT_FALSE(link::PuedeAbrirConectar(e));
+    e.modelo().Habilitar(model::Control::mnuCQ, false);
+    EXPECT_FALSE(e.PuedeAbrirConectar());
     ASSERT_EQ(Avisos().size(), 1u) << "a click that does nothing must say why";
     EXPECT_EQ(Avisos()[0].texto, "Not while the modem is transmitting");
 
     m_modem.Cerrar();
     ASSERT_TRUE(Esperar([&] { return !e.SocketsArriba(); }));
-    EXPECT_FALSE(link::PuedeAbrirConectar(e));
+    EXPECT_FALSE(e.PuedeAbrirConectar());
     ASSERT_EQ(Avisos().size(), 2u);
     EXPECT_EQ(Avisos()[1].texto,
               "TCP port disconnected. KOLT Chat is not connected with KOLT Modem");

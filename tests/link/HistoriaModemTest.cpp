@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 using namespace kolt;
-using link::Control;
-using link::Panel;
+using model::Control;
+using model::Panel;
 using test::Esperar;
 
 namespace {
@@ -41,11 +41,11 @@ TEST(HistoriaModem, CallTheRobotThroughDigipeatersStopThenCallAnAbsentStation)
     EXPECT_TRUE(estacion.Habilitado(Control::mnuStop));
     for (auto item :
          {Control::mnuConnect, Control::mnuCQ, Control::mnuBroadcast, Control::mnuSendFile})
-        EXPECT_FALSE(estacion.Habilitado(item)) << link::NombreControl(item).toStdString();
+        EXPECT_FALSE(estacion.Habilitado(item)) << model::NombreControl(item).toStdString();
     EXPECT_FALSE(e.modelo().control(Control::cmdEnviar).visible);
 
     ASSERT_TRUE(Esperar([&] { return e.enlace().enlazado; }));
-    EXPECT_EQ(indicativos(), (link::EstadoPanel{"N0CALL-1 <-> EA1DIG <-> EA2DIG-3 <-> N0CALL-2",
+    EXPECT_EQ(indicativos(), (model::EstadoPanel{"N0CALL-1 <-> EA1DIG <-> EA2DIG-3 <-> N0CALL-2",
                                                 "Connected", "Modem Connected"}));
     EXPECT_EQ(e.enlace().Remota(), "N0CALL-2");
     EXPECT_TRUE(e.modelo().control(Control::cmdEnviar).visible);

@@ -93,7 +93,7 @@ inline QStringList LineasSinHora(const QString& pantalla)
 class EstacionDePrueba {
 public:
     explicit EstacionDePrueba(const QString& setup, quint16 puertoModem = 1, quint16 puertoKISS = 1,
-                              keying::SerialLine* radio = nullptr, const QString& secciones = {})
+                              keying::LineaSerie* radio = nullptr, const QString& secciones = {})
     {
         QFile f(QDir(m_dir.path()).filePath("KOLT Chat.ini"));
         if (f.open(QIODevice::WriteOnly))
@@ -137,7 +137,7 @@ public:
         return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
     }
 
-    bool Habilitado(link::Control c) const { return m_estacion->modelo().control(c).enabled; }
+    bool Habilitado(model::Control c) const { return m_estacion->modelo().control(c).enabled; }
     QStringList Pantalla() const { return LineasSinHora(m_estacion->modelo().textoRecepcion()); }
     // Both modem sockets and the KISS link up (`kiss`: the port's own side too).
     bool Arriba(const ServidorKISS* kiss = nullptr) const

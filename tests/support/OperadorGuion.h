@@ -2,7 +2,7 @@
 // The operator of the tests: records every message and answers the pickers
 // from a script.
 
-#include "link/Operador.h"
+#include "model/Operador.h"
 
 #include <QStringList>
 
@@ -12,14 +12,14 @@
 
 namespace kolt::test {
 
-class OperadorGuion : public link::Operador {
+class OperadorGuion : public model::Operador {
 public:
     struct Aviso {
-        link::Icono icono;
+        model::Icono icono;
         QString texto;
     };
 
-    void Mensaje(link::Icono icono, const QString& texto) override
+    void Mensaje(model::Icono icono, const QString& texto) override
     {
         avisos.push_back({icono, texto});
     }

@@ -15,7 +15,7 @@
 #include <sys/resource.h>
 
 using namespace kolt;
-using link::EstadoPanel;
+using model::EstadoPanel;
 using test::Esperar;
 
 namespace {
@@ -55,15 +55,15 @@ protected:
     // Which of Send, Send File, Clear and the progress bar are on.
     QString Controles()
     {
-        const link::ModeloVentana& m = e->modelo();
+        const model::ModeloVentana& m = e->modelo();
         QStringList on;
-        if (m.control(link::Control::cmdEnviar).visible) on << "Send";
-        if (m.control(link::Control::mnuSendFile).enabled) on << "SendFile";
-        if (m.control(link::Control::mnuClear).enabled) on << "Clear";
-        if (m.control(link::Control::ProgressBar).visible) on << "Progress";
+        if (m.control(model::Control::cmdEnviar).visible) on << "Send";
+        if (m.control(model::Control::mnuSendFile).enabled) on << "SendFile";
+        if (m.control(model::Control::mnuClear).enabled) on << "Clear";
+        if (m.control(model::Control::ProgressBar).visible) on << "Progress";
         return on.join(' ');
     }
-    EstadoPanel Bytes() { return e->modelo().panel(link::Panel::Bytes); }
+    EstadoPanel Bytes() { return e->modelo().panel(model::Panel::Bytes); }
     void Modem(const QString& linea) { e->ProcesarComando(linea); }
     void Recibir(const QByteArray& bloque) { e->canalDatos().RecibirDatos(bloque); }
     void Decir(const QString& texto)
@@ -154,7 +154,7 @@ TEST_F(CanalDatosTest, MalformedStreamOrSocketLostMidFrame)
     m_modem.Cortar();
     ASSERT_TRUE(Esperar([&] { return !e->enlace().enlazado; }));
     EXPECT_EQ(e->transmision().bytesPendientes, 0);
-    EXPECT_TRUE(e->modelo().control(link::Control::mnuClear).enabled);
+    EXPECT_TRUE(e->modelo().control(model::Control::mnuClear).enabled);
     ASSERT_TRUE(Esperar([&] { return e->SocketsArriba(); }));
     Enlazar();
     m_modem.EnviarDatos("2 ok");

@@ -31,7 +31,7 @@ TEST_F(VentanaTest, EnterNeverInsertsALineBreakAndSendsOnlyWhenSendIsVisible)
     EXPECT_EQ((*m_e)->modelo().textoTransmision(), "hola");
     EXPECT_EQ(enviar.count(), 0) << "no link: the Send button is hidden";
 
-    (*m_e)->modelo().Mostrar(link::Control::cmdEnviar, true);
+    (*m_e)->modelo().Mostrar(model::Control::cmdEnviar, true);
     QTest::keyClick(v.txtTXChat(), Qt::Key_Return);
     EXPECT_EQ(enviar.count(), 1);
     EXPECT_EQ((*m_e)->transmision().ecoPendiente, "hola\r\n") << "no line break added";
@@ -43,12 +43,12 @@ TEST_F(VentanaTest, SmallerThanTheMinimumSnapsBackAndTheLayoutFollowsTheSize)
 {
     ui::frmKoltChat& v = Abrir();
     const double dpi = v.Dpi();
-    (*m_e)->modelo().FijarPanel(link::Panel::Bytes,
+    (*m_e)->modelo().FijarPanel(model::Panel::Bytes,
                                 {"2048000 Bytes Rcvd", "Descargando", QString()});
     v.resize(100, 100);
     QCoreApplication::processEvents();
     EXPECT_GE(v.frameGeometry().height(), ui::APixeles(ui::kAltoMinimo, dpi));
-    QWidget* bytes = v.panel(link::Panel::Bytes);
+    QWidget* bytes = v.panel(model::Panel::Bytes);
     for (QLabel* l : bytes->findChildren<QLabel*>()) {
         EXPECT_FALSE(l->isHidden()) << "text and picture";
         EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
@@ -60,7 +60,7 @@ TEST_F(VentanaTest, SmallerThanTheMinimumSnapsBackAndTheLayoutFollowsTheSize)
                                                       ui::ATwips(v.frameGeometry().height(), dpi));
     EXPECT_NEAR(v.txtTXChat()->y(), ui::APixeles(d.transmision.top(), dpi), 1);
     // A Bytes panel wider than designed takes its extra from the call signs.
-    EXPECT_NEAR(v.panel(link::Panel::Indicativos)->width() + v.panel(link::Panel::Bytes)->width(),
+    EXPECT_NEAR(v.panel(model::Panel::Indicativos)->width() + v.panel(model::Panel::Bytes)->width(),
                 ui::APixeles(d.anchoIndicativos + 1800, dpi), 2);
 }
 

@@ -3,10 +3,10 @@
 
 #include "ui/frmPTT.h"
 
-#include "keying/PttController.h"
+#include "keying/ControladorPTT.h"
 
 #include "VentanaDePrueba.h"
-#include "keying/RecordingSerialLine.h"
+#include "keying/LineaSerieGrabadora.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,7 +60,7 @@ protected:
     }
 
     keying::test::Registro m_registro;
-    keying::test::RecordingSerialLine m_puerto{m_registro};
+    keying::test::LineaSerieGrabadora m_puerto{m_registro};
     std::unique_ptr<ui::frmPTT> m_dialogo;
 };
 

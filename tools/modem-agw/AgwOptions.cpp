@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 #include "HostPorts.h"
-#include "config/IniText.h"
+#include "config/TextoIni.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -35,7 +35,7 @@ void readSettings(const QString& path, AgwConfig& c)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        config::IniText ini;
+        config::TextoIni ini;
         ini.set("TNC", "AGW", endpointText(c.agw));
         ini.set("TNC", "KISS", endpointText(c.tncKiss));
         ini.set("TNC", "PACLEN", std::to_string(c.paclen));
@@ -47,7 +47,7 @@ void readSettings(const QString& path, AgwConfig& c)
         return;
     }
     const QByteArray bytes = file.read(kMaxIniBytes);
-    const config::IniText ini(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const config::TextoIni ini(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     auto value = [&](const char* key) {
         return QString::fromStdString(ini.get("TNC", key).value_or(std::string()));
     };

@@ -1,7 +1,7 @@
 #include "HostPorts.h"
 
-#include "config/Callsign.h"
-#include "config/IniText.h"
+#include "config/Indicativo.h"
+#include "config/TextoIni.h"
 #include "config/Variante.h"
 
 #include <QFile>
@@ -32,7 +32,7 @@ HostPorts HostPortsFromIni(const QString& iniPath)
     QFile file(iniPath);
     if (!file.open(QIODevice::ReadOnly)) return out;
     const QByteArray bytes = file.read(kMaxIniBytes);
-    const config::IniText ini(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    const config::TextoIni ini(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 
     // The host picks its port by mode the same way: HF, SAT, anything else FM.
     const std::string mode = ini.get("Setup", "KOLT Mode").value_or("KOLTHF");

@@ -1,6 +1,6 @@
 #include "ModemCommand.h"
 
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 
 #include <QRegularExpression>
 

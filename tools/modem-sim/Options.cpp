@@ -3,7 +3,7 @@
 #include "CommandLine.h"
 #include "HostPorts.h"
 
-#include "config/Callsign.h"
+#include "config/Indicativo.h"
 
 #include <QCommandLineParser>
 
