@@ -147,9 +147,8 @@ std::uint64_t CosteMinimo(std::vector<std::uint32_t> freq, unsigned lim)
     auto buscar = [&](auto&& self, std::size_t i, unsigned min, unsigned kraft, std::uint64_t c) {
         if (c >= mejor) return;
         if (i == freq.size()) mejor = c;
-        for (unsigned l = min; i < freq.size() && l <= lim && kraft + (1u << (15 - l)) <= 1u << 15;
-             ++l)
-            self(self, i + 1, l, kraft + (1u << (15 - l)), c + std::uint64_t{freq[i]} * l);
+        for (unsigned l = min; i < freq.size() && l <= lim && kraft + (32768u >> l) <= 32768u; ++l)
+            self(self, i + 1, l, kraft + (32768u >> l), c + std::uint64_t{freq[i]} * l);
     };
     buscar(buscar, 0, 1, 0, 0);
     return mejor;

@@ -42,6 +42,8 @@ TEST_F(Teclado, EveryControlOfTheWindowAndOfEachDialogHasANameAndKeysLeaveTyping
 {
     ui::frmKoltChat& v = Abrir(QStringLiteral("KOLT Mode=KOLTFM\r\n"));
     EXPECT_EQ(SinNombre(QAccessible::queryAccessibleInterface(&v)), QStringList());
+    QAccessibleInterface* tcp = QAccessible::queryAccessibleInterface(v.panel(model::Panel::TCP));
+    EXPECT_EQ(tcp->text(QAccessible::Description), "red lamp") << "its picture, in words";
     ui::frmConnect conectar(**m_e, &v);
     auto* difusion = new ui::frmBroadcast(**m_e, &v);
     ui::frmSetup setup(**m_e, &v);

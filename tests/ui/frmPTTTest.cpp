@@ -71,6 +71,7 @@ TEST_F(DialogoPTT, ShowsTheStoredSettingsAndEachMethodItsControls)
     Iniciar("Via=1\r\nRig=87\r\nBaud=9600\r\nCATPort=COM3\r\nRTS=1\r\nDTR=0\r\n");
     ui::frmPTT& d = Abrir();
     EXPECT_EQ(C<QComboBox>("cboModelos")->currentText(), "TS-2000");
+    EXPECT_TRUE(C<QAbstractButton>("optCAT")->isChecked());
     EXPECT_EQ(C<QComboBox>("cboCATCOM")->itemText(16), "/dev/ttyUSB0");
     EXPECT_FALSE(C<QAbstractButton>("chkDTR")->isChecked());
     Visibles({"cboMarcas", "cboCATCOM", "chkRTS"}, {"cboPTTCOM", "fraPin", "txtIcomAddress"});
