@@ -3,12 +3,10 @@
 // TERM, and a radio port that takes no bytes (its buffer full). Prints the
 // longest single call of each kind.
 
-#include "config/LanzadorModem.h"
 #include "config/Configuracion.h"
+#include "config/LanzadorModem.h"
 #include "keying/ControladorPTT.h"
 #include "keying/LineaSerieQt.h"
-
-#include "keying/Pty.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -20,6 +18,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <pty.h>
 #include <unistd.h>
 
 using namespace kolt;
@@ -81,9 +80,32 @@ void ParadaModem()
     std::printf("stop a modem that ignores TERM: longest call %.1f ms\n", peor / 1000.0);
 }
 
+// A pseudo-terminal pair whose slave is the radio port; nobody reads the
+// master, so what is written piles up until the port takes nothing.
+class Pty {
+public:
+    Pty()
+    {
+        char nombre[256] = {};
+        if (::openpty(&m_maestro, &m_esclavo, nombre, nullptr, nullptr) == 0)
+            m_nombre = QString::fromLocal8Bit(nombre);
+    }
+    ~Pty()
+    {
+        if (m_maestro >= 0) ::close(m_maestro);
+        if (m_esclavo >= 0) ::close(m_esclavo);
+    }
+    const QString& esclavo() const { return m_nombre; }
+
+private:
+    int m_maestro = -1;
+    int m_esclavo = -1;
+    QString m_nombre;
+};
+
 void KeyingSinSalida()
 {
-    keying::test::Pty pty;
+    Pty pty;
     config::Configuracion ajustes;
     ajustes.via = 1;
     ajustes.rig = 52;
