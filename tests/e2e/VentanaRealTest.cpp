@@ -3,9 +3,9 @@
 
 #include "ui/frmConnect.h"
 
+#include "Archivos.h"
 #include "EstacionDePrueba.h"
 #include "ModemDePrueba.h"
-#include "transfer/EstacionEnlazada.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QProcess>

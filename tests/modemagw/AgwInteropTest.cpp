@@ -5,10 +5,10 @@
 #include "Anfitrion.h"
 #include "config/Ansi.h"
 
+#include "Archivos.h"
 #include "EstacionDePrueba.h"
 #include "ParDirewolf.h"
 #include "transfer/CanalDatos.h"
-#include "transfer/EstacionEnlazada.h"
 #include "transfer/TransferenciaArchivos.h"
 
 #include <QRandomGenerator>

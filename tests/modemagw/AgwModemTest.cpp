@@ -4,8 +4,8 @@
 #include "AgwOptions.h"
 #include "Anfitrion.h"
 
+#include "Archivos.h"
 #include "EstacionDePrueba.h"
-#include "transfer/EstacionEnlazada.h"
 
 #include <QTcpServer>
 #include <gtest/gtest.h>

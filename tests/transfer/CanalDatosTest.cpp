@@ -7,8 +7,8 @@
 #include "transfer/TransferenciaArchivos.h"
 #include "transfer/deflate/Compresion.h"
 
+#include "Archivos.h"
 #include "EstacionDePrueba.h"
-#include "EstacionEnlazada.h"
 #include "ModemDePrueba.h"
 
 #include <csignal>

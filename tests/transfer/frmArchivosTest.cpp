@@ -2,8 +2,8 @@
 
 #include "ui/frmKoltChat.h"
 
+#include "Archivos.h"
 #include "EstacionDePrueba.h"
-#include "EstacionEnlazada.h"
 #include "ModemDePrueba.h"
 
 #include <QAction>
